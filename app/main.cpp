@@ -1,0 +1,24 @@
+// Kessivar 2002: start-up in its fixed order, then the toolkit's main loop.
+#include <GL/freeglut.h>
+
+#include "app/app.h"
+#include "app/shell.h"
+#include "audio/music.h"
+#include "scroller/scroller.h"
+
+int main(int argc, char** argv) {
+  openMusic();
+  readCommandLine(argc, argv);
+  glutInit(&argc, argv);
+  // Closing the window from the window manager ends the loop, so the music is closed.
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
+  glutInitDisplayMode(GLUT_DOUBLE);
+  openDisplaySurface();
+  loadShowImages();
+  initScroller();
+  registerCallbacks();
+  startMusic();
+  glutMainLoop();
+  closeMusic();
+  return 0;
+}

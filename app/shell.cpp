@@ -1,0 +1,95 @@
+// Start-up pieces, the toolkit callbacks and shutdown.
+#include <GL/freeglut.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/app.h"
+#include "app/shell.h"
+#include "audio/music.h"
+
+unsigned titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture;
+pngRawInfo fontImage;
+int noFade;
+
+static int fullScreen = 1;   // 0 with "-window"; written once by readCommandLine
+static bool gameModeActive;  // the toolkit's game mode was entered (else a window exists)
+
+void readCommandLine(int argc, char** argv) {
+  fullScreen = 1;
+  if (argc > 1 && strncmp(argv[1], "-window", 7) == 0) fullScreen = 0;
+}
+
+// A window filling the screen, for when the full-screen video mode is not available.
+static void openFullScreenWindow() {
+  glutInitWindowPosition(0, 0);
+  glutInitWindowSize(640, 480);
+  glutCreateWindow(showTitle);
+  glutFullScreen();
+}
+
+void openDisplaySurface() {
+  if (fullScreen) {
+    glutGameModeString("640x480:16@60");
+    glutEnterGameMode();
+    gameModeActive = glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0;
+    if (!gameModeActive) {
+      fprintf(stderr, "kessivar: full-screen mode 640x480:16@60 not available, using a full-screen window\n");
+      openFullScreenWindow();
+    }
+    glutSetCursor(GLUT_CURSOR_NONE);
+    return;
+  }
+  glutInitWindowPosition(100, 100);
+  glutInitWindowSize(640, 480);
+  glutCreateWindow(showTitle);
+}
+
+void loadShowImages() {
+  pngInfo info;
+  pngLoadRaw("font.png", &fontImage);
+  titleTexture = pngBind("trainer.png", PNG_NOMIPMAPS, PNG_SOLID, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  layerTexture = pngBind("ksvlayer.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  writerTexture = pngBind("writer2.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  logoTexture = pngBind("logo.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  footerTexture = pngBind("footer.png", PNG_NOMIPMAPS, PNG_SOLID, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  cardsTexture = pngBind("kortit5.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+}
+
+void registerCallbacks() {
+  glutReshapeFunc(onReshape);
+  glutKeyboardFunc(onKeyboard);
+  glutDisplayFunc(onDisplay);
+  glutIdleFunc(onIdle);
+}
+
+void onDisplay() {
+  drawScene();
+  glutSwapBuffers();
+}
+
+void onIdle() { glutPostRedisplay(); }
+
+void onKeyboard(unsigned char key, int, int) {
+  if (key == ' ') {
+    noFade = 1 - noFade;
+    printf("nofade %d\n", noFade);
+    fflush(stdout);  // one line at a time, also into a pipe
+  } else if (key == 27) {
+    closeMusic();
+    if (gameModeActive)
+      glutLeaveGameMode();
+    else
+      glutDestroyWindow(glutGetWindow());
+    exit(0);
+  }
+}
+
+void onReshape(int width, int height) {
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, 640, 480, 0, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}

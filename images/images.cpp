@@ -1,0 +1,234 @@
+// PNG decoding on libpng: one decoder for both the raw and the texture path.
+#include "images/images.h"
+
+#include <GL/gl.h>
+#include <png.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// Largest image accepted, in pixels (a 16384 x 4096 picture).
+static const size_t maxPixels = size_t(1) << 26;
+
+// One decode in progress; module-level so that libpng's longjmp cannot leave it stale.
+struct Decode {
+  FILE* file;
+  png_structp png;
+  png_infop info;
+  unsigned char* pixels;  // rows back to back, freed on failure
+  png_bytep* rows;        // row pointers into pixels, freed after decoding
+  unsigned width, height, rowBytes, channels, depth;
+  int colourType;         // after transforms
+  bool hasAlpha;          // the file has an alpha channel or a tRNS chunk
+  unsigned fileDepth;
+  double fileGamma;       // from gAMA, or 1/2.2 when the file states none
+  char reason[160];       // why the last decode failed
+};
+static Decode decode;
+
+static void onPngError(png_structp png, png_const_charp message) {
+  snprintf(decode.reason, sizeof decode.reason, "damaged PNG (%s)", message);
+  png_longjmp(png, 1);
+}
+
+static void onPngWarning(png_structp, png_const_charp) {}
+
+static void report(const char* filename, const char* reason) {
+  fprintf(stderr, "kessivar: %s: %s\n", filename, reason);
+}
+
+// Display gamma: 2.2, divided by VIEWING_GAMMA when that is a positive number.
+static double displayGamma() {
+  const char* text = getenv("VIEWING_GAMMA");
+  if (!text) return 2.2;
+  char* end = nullptr;
+  const double viewing = strtod(text, &end);
+  if (end == text || *end != '\0' || !(viewing > 0.0) || !std::isfinite(viewing)) return 2.2;
+  return 2.2 / viewing;
+}
+
+// Gamma table for 8-bit samples; false when it would leave every value unchanged.
+static bool gammaTable(double fileGamma, unsigned char table[256]) {
+  const double exponent = 1.0 / (displayGamma() * fileGamma);
+  if (std::fabs(exponent - 1.0) < 1e-9) return false;
+  for (int v = 0; v < 256; ++v) table[v] = (unsigned char)std::lround(255.0 * std::pow(v / 255.0, exponent));
+  return true;
+}
+
+static void freeDecode() {
+  if (decode.png) png_destroy_read_struct(&decode.png, &decode.info, nullptr);
+  if (decode.file) fclose(decode.file);
+  free(decode.rows);
+  decode.png = nullptr;
+  decode.info = nullptr;
+  decode.file = nullptr;
+  decode.rows = nullptr;
+}
+
+// Decodes a file into decode.pixels. widen: 8-bit grey, RGB or RGBA (with alpha dropped
+// when solid); otherwise the file's own layout (16-bit reduced to 8). Returns false
+// after saying why on stderr.
+static bool decodePng(const char* filename, bool widen, bool solid) {
+  memset(&decode, 0, sizeof decode);
+  decode.file = fopen(filename, "rb");
+  if (!decode.file) {
+    report(filename, strerror(errno));
+    return false;
+  }
+  unsigned char signature[8];
+  if (fread(signature, 1, 8, decode.file) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
+    report(filename, "not a PNG file");
+    freeDecode();
+    return false;
+  }
+  decode.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning);
+  decode.info = decode.png ? png_create_info_struct(decode.png) : nullptr;
+  if (!decode.info) {
+    report(filename, "out of memory");
+    freeDecode();
+    return false;
+  }
+  if (setjmp(png_jmpbuf(decode.png))) {
+    report(filename, decode.reason);
+    free(decode.pixels);
+    decode.pixels = nullptr;
+    freeDecode();
+    return false;
+  }
+  png_set_user_limits(decode.png, pngMaxSide, pngMaxSide);
+  png_init_io(decode.png, decode.file);
+  png_set_sig_bytes(decode.png, 8);
+  png_read_info(decode.png, decode.info);
+
+  decode.width = png_get_image_width(decode.png, decode.info);
+  decode.height = png_get_image_height(decode.png, decode.info);
+  decode.fileDepth = png_get_bit_depth(decode.png, decode.info);
+  const int fileType = png_get_color_type(decode.png, decode.info);
+  decode.hasAlpha = (fileType & PNG_COLOR_MASK_ALPHA) || png_get_valid(decode.png, decode.info, PNG_INFO_tRNS);
+  if (size_t(decode.width) * decode.height > maxPixels) {
+    snprintf(decode.reason, sizeof decode.reason, "image too large (%u x %u)", decode.width, decode.height);
+    png_longjmp(decode.png, 1);
+  }
+  if (!png_get_gAMA(decode.png, decode.info, &decode.fileGamma) || !(decode.fileGamma > 0.0))
+    decode.fileGamma = 1.0 / 2.2;
+
+  if (decode.fileDepth == 16) png_set_scale_16(decode.png);
+  if (widen) {
+    png_set_expand(decode.png);
+    png_set_gray_to_rgb(decode.png);
+    if (solid) png_set_strip_alpha(decode.png);
+  }
+  png_set_interlace_handling(decode.png);
+  png_read_update_info(decode.png, decode.info);
+
+  decode.rowBytes = unsigned(png_get_rowbytes(decode.png, decode.info));
+  decode.channels = png_get_channels(decode.png, decode.info);
+  decode.depth = png_get_bit_depth(decode.png, decode.info);
+  decode.colourType = png_get_color_type(decode.png, decode.info);
+  decode.pixels = (unsigned char*)malloc(size_t(decode.rowBytes) * decode.height);
+  decode.rows = (png_bytep*)malloc(sizeof(png_bytep) * decode.height);
+  if (!decode.pixels || !decode.rows) {
+    snprintf(decode.reason, sizeof decode.reason, "out of memory");
+    png_longjmp(decode.png, 1);
+  }
+  for (unsigned y = 0; y < decode.height; ++y) decode.rows[y] = decode.pixels + size_t(decode.rowBytes) * y;
+  png_read_image(decode.png, decode.rows);
+  return true;  // the caller still calls freeDecode, after reading the palette if any
+}
+
+// Applies the gamma table to the colour samples of 8-bit pixels, never to alpha.
+static void applyGamma(const unsigned char table[256]) {
+  if (decode.depth != 8) return;
+  const unsigned colours = decode.channels == 2 ? 1 : decode.channels == 4 ? 3 : decode.channels;
+  if (decode.colourType == PNG_COLOR_TYPE_PALETTE) return;  // indices: the palette is corrected instead
+  for (unsigned y = 0; y < decode.height; ++y) {
+    unsigned char* p = decode.rows[y];
+    for (unsigned x = 0; x < decode.width; ++x, p += decode.channels)
+      for (unsigned c = 0; c < colours; ++c) p[c] = table[p[c]];
+  }
+}
+
+int pngLoadRaw(const char* filename, pngRawInfo* raw) {
+  memset(raw, 0, sizeof *raw);
+  if (!decodePng(filename, false, false)) return 0;
+  unsigned char table[256];
+  const bool corrected = gammaTable(decode.fileGamma, table);
+  if (corrected) applyGamma(table);
+  if (decode.colourType == PNG_COLOR_TYPE_PALETTE) {
+    png_colorp entries = nullptr;
+    int count = 0;
+    raw->Palette = (unsigned char*)calloc(256, 3);
+    if (raw->Palette && png_get_PLTE(decode.png, decode.info, &entries, &count)) {
+      for (int i = 0; i < count && i < 256; ++i) {
+        raw->Palette[i * 3 + 0] = corrected ? table[entries[i].red] : entries[i].red;
+        raw->Palette[i * 3 + 1] = corrected ? table[entries[i].green] : entries[i].green;
+        raw->Palette[i * 3 + 2] = corrected ? table[entries[i].blue] : entries[i].blue;
+      }
+    }
+  }
+  raw->Width = decode.width;
+  raw->Height = decode.height;
+  raw->Depth = decode.depth;
+  raw->Alpha = (decode.colourType & PNG_COLOR_MASK_ALPHA) ? 8 : 0;
+  raw->Components = decode.channels;
+  raw->Data = decode.pixels;
+  freeDecode();
+  return 1;
+}
+
+// Smallest power of two >= n, at most cap.
+static unsigned textureSide(unsigned n, unsigned cap) {
+  unsigned side = 1;
+  while (side < n && side < cap) side *= 2;
+  return side < cap ? side : cap;
+}
+
+unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst, int minfilter,
+                 int magfilter) {
+  if (!decodePng(filename, true, trans == PNG_SOLID)) return 0;
+  unsigned char table[256];
+  if (gammaTable(decode.fileGamma, table)) applyGamma(table);
+  if (info) {
+    info->Width = decode.width;
+    info->Height = decode.height;
+    info->Depth = decode.fileDepth;
+    info->Alpha = decode.hasAlpha ? 8 : 0;
+  }
+  GLint maxSize = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+  const unsigned cap = maxSize > 0 ? unsigned(maxSize) : 1024;
+  const unsigned tw = textureSide(decode.width, cap), th = textureSide(decode.height, cap);
+  const unsigned bpp = decode.channels;
+  unsigned char* texels = decode.pixels;
+  if (tw != decode.width || th != decode.height) {
+    texels = (unsigned char*)malloc(size_t(tw) * th * bpp);
+    if (!texels) {
+      report(filename, "out of memory");
+      free(decode.pixels);
+      freeDecode();
+      return 0;
+    }
+    for (unsigned y = 0; y < th; ++y) {
+      const unsigned char* src = decode.rows[size_t(y) * decode.height / th];
+      unsigned char* dst = texels + size_t(y) * tw * bpp;
+      for (unsigned x = 0; x < tw; ++x) memcpy(dst + x * bpp, src + size_t(x) * decode.width / tw * bpp, bpp);
+    }
+  }
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapst);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapst);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magfilter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minfilter);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  const GLenum format = bpp == 4 ? GL_RGBA : GL_RGB;
+  glTexImage2D(GL_TEXTURE_2D, 0, format, tw, th, 0, format, GL_UNSIGNED_BYTE, texels);
+  if (texels != decode.pixels) free(texels);
+  free(decode.pixels);
+  freeDecode();
+  return name;
+}

@@ -1,0 +1,3 @@
+#include "layers/layers.h"
+
+void drawTitleScreen(float) {}

@@ -1,0 +1,3 @@
+#include "layers/layers.h"
+
+void drawWriterStrips(float) {}

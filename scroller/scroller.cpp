@@ -1,0 +1,5 @@
+#include "scroller/scroller.h"
+
+void initScroller() {}
+void advanceScroller(float) {}
+void drawFooterAndScroller(float) {}

@@ -1,0 +1,32 @@
+// Offscreen drawing for tests: a 640x480 (or other) OpenGL context on Mesa's software
+// rasteriser through EGL, no display needed, and pixel read-back.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Creates and makes current an offscreen compatibility-profile context of the given
+// size and sets the show's virtual-screen projection (as onReshape does). Safe to call
+// again: later calls reuse the context. Returns false when no context can be had.
+bool openOffscreen(int width = 640, int height = 480);
+
+// What the colour buffer holds, top row first (screen y downwards, as the show's
+// virtual screen), 3 bytes per pixel.
+struct Pixels {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+  const uint8_t* at(int x, int y) const { return &rgb[(size_t(y) * width + x) * 3]; }
+  uint8_t r(int x, int y) const { return at(x, y)[0]; }
+  uint8_t g(int x, int y) const { return at(x, y)[1]; }
+  uint8_t b(int x, int y) const { return at(x, y)[2]; }
+};
+
+Pixels readScreen();
+
+// Writes the pixels as an RGB PNG (for looking at what a test saw).
+bool writePng(const std::string& path, const Pixels& pixels);
+
+// Writes a test PNG: colour type as libpng's PNG_COLOR_TYPE_*, bit depth 8 unless
+// given; data holds rows top first, width * channels(colourType) bytes each.
+bool writeTestPng(const std::string& path, int width, int height, int colourType,
+                  const std::vector<uint8_t>& data, int bitDepth = 8);
