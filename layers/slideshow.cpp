@@ -1,6 +1,57 @@
+// The card slideshow on the phase clock: the layer picture in phase 0, nothing in
+// phase 1, cards 0-4 of the atlas sliding up at the left edge in phases 2-6.
+#include <GL/gl.h>
+#include <cmath>
+
+#include "app/app.h"
 #include "layers/layers.h"
+#include "layers/timing.h"
 
 const float phaseLength = 8.0f;
 const int phaseCount = 7;
 
-void drawSlideshow(float) {}
+static const float cardCellWidth = 0.25f;         // of the atlas width
+static const float cardCellHeight = 0.35546875f;  // of the atlas height (364/1024)
+
+PhaseClock readPhaseClock(float s) {
+  PhaseClock c;
+  c.index = int(s / phaseLength) % phaseCount;
+  c.time = std::fmod(s, phaseLength);
+  const float u = c.time;
+  c.slide = 1.0f - (u < 1.0f ? u : 1.0f);
+  c.fadeIn = (u <= 2.0f ? u : 2.0f) * 0.5f;
+  c.fadeOut = (phaseLength - (u <= phaseLength - 2.0f ? phaseLength - 2.0f : u)) * 0.5f;
+  return c;
+}
+
+float cardTop(float slide) { return slide * slide * 420 + 60; }
+
+float cardOpacity(float fadeOut) { return fadeOut * fadeOut; }
+
+float layerPictureOpacity(float fadeIn, float fadeOut) {
+  return float(std::sqrt(double(fadeOut * fadeIn)));
+}
+
+void cardCell(int card, float* u0, float* v0) {
+  *u0 = (card & 3) * cardCellWidth;
+  *v0 = (card / 4) * cardCellHeight;
+}
+
+// Entered with texturing and (SRC_ALPHA, ONE_MINUS_SRC_ALPHA) blending on; sets the
+// colour and the identity modelview in every frame, whatever the phase.
+void drawSlideshow(float s) {
+  const PhaseClock c = readPhaseClock(s);
+  const int step = c.index - 2;  // card number in phases 2-6; -1 empty; -2 layer picture
+  glColor4f(1, 1, 1, cardOpacity(c.fadeOut));
+  glLoadIdentity();
+  if (step >= 0) {
+    float u0, v0;
+    cardCell(step, &u0, &v0);
+    glBindTexture(GL_TEXTURE_2D, cardsTexture);
+    drawQuad(0, cardTop(c.slide), 256, 364, u0, v0, u0 + cardCellWidth, v0 + cardCellHeight);
+  } else if (step == -2) {
+    glColor4f(1, 1, 1, layerPictureOpacity(c.fadeIn, c.fadeOut));
+    glBindTexture(GL_TEXTURE_2D, layerTexture);
+    drawQuad(64, 144, 512, 256, 0, 0, 1, 1);
+  }
+}
