@@ -31,13 +31,13 @@ const CardText cardTexts[5] = {
       "1500 EUR in prizes", "Deadline Sat 12:00"}},
     {"MUSIC + GRAPHICS",
      {"Tracked music, 4 ch", "Streamed music, 3 min", "Pixel graphics", "Rendered graphics",
-      "Bring your work stages", "Voting by everyone", "with a ticket"}},
+      "Bring your work stages", "Vote with your ticket", nullptr}},
     {"THE PLACE",
      {"Ostrakka hall", "Rantatie 12, Velmola", "800 m from the station", "Bus 14 to the door",
       "Free parking behind", "Sauna and a lake swim", nullptr}},
     {"ENTRANCE",
-     {"25 EUR for four days", "Doors open Thu 18:00", "Bring: your computer,", "monitor, 10 m network",
-      "cable, power strip,", "headphones, sleeping bag", "No alcohol in the hall"}},
+     {"25 EUR for four days", "Doors open Thu 18:00", "Bring: computer, monitor", "10 m network cable",
+      "Power strip, headphones", "Sleeping bag", "No alcohol in the hall"}},
     {"CONTACT",
      {"orgs@kessivar.example", "IRC: #kessivar, LumiNet", "Main orga: Aino K.", "Compos: Veikko S.",
       "Tech crew: Ilkka T.", "See you in August!", nullptr}},
@@ -75,11 +75,21 @@ void iconTrophy(cairo_t* cr, double x, double y)
     cairo_line_to(cr, x + 32, y + 46);
     cairo_curve_to(cr, x + 24, y + 44, x + 14, y + 36, x + 14, y + 6);
     cairo_close_path(cr);
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + 14, y + 20, 10, M_PI / 2, 3 * M_PI / 2);
-    cairo_new_sub_path(cr);
-    cairo_arc_negative(cr, x + 58, y + 20, 10, M_PI / 2, -M_PI / 2);
+    cairo_path_t* cup = cairo_copy_path(cr);
     cairo_pattern_t* gold = verticalGradient(y, y + 68, {1.0, 0.9, 0.5}, amberDeep);
+    cairo_new_path(cr);
+    cairo_arc(cr, x + 14, y + 21, 10, M_PI / 2, 3 * M_PI / 2);
+    cairo_new_sub_path(cr);
+    cairo_arc_negative(cr, x + 58, y + 21, 10, M_PI / 2, -M_PI / 2);
+    setColour(cr, inkBlack);
+    cairo_set_line_width(cr, 8);
+    cairo_stroke_preserve(cr);
+    cairo_set_source(cr, gold);
+    cairo_set_line_width(cr, 4);
+    cairo_stroke(cr);
+    cairo_new_path(cr);
+    cairo_append_path(cr, cup);
+    cairo_path_destroy(cup);
     cairo_set_line_width(cr, 5);
     setColour(cr, inkBlack);
     cairo_stroke_preserve(cr);
@@ -136,12 +146,12 @@ void iconPin(cairo_t* cr, double x, double y)
 void iconTicket(cairo_t* cr, double x, double y)
 {
     cairo_new_path(cr);
-    cairo_move_to(cr, x + 2, y + 14);
-    cairo_line_to(cr, x + 70, y + 14);
-    cairo_arc_negative(cr, x + 70, y + 37, 7, -M_PI / 2, M_PI / 2);
-    cairo_line_to(cr, x + 70, y + 60);
-    cairo_line_to(cr, x + 2, y + 60);
-    cairo_arc_negative(cr, x + 2, y + 37, 7, M_PI / 2, -M_PI / 2);
+    cairo_move_to(cr, x - 14, y + 14);
+    cairo_line_to(cr, x + 86, y + 14);
+    cairo_arc_negative(cr, x + 86, y + 37, 7, -M_PI / 2, M_PI / 2);
+    cairo_line_to(cr, x + 86, y + 60);
+    cairo_line_to(cr, x - 14, y + 60);
+    cairo_arc_negative(cr, x - 14, y + 37, 7, M_PI / 2, -M_PI / 2);
     cairo_close_path(cr);
     setColour(cr, inkBlack);
     cairo_set_line_width(cr, 4);
@@ -150,6 +160,15 @@ void iconTicket(cairo_t* cr, double x, double y)
     cairo_set_source(cr, gold);
     cairo_fill(cr);
     cairo_pattern_destroy(gold);
+    setColour(cr, inkNavy, 0.6);
+    cairo_set_line_width(cr, 1.5);
+    cairo_set_dash(cr, (const double[]){3, 3}, 2, 0);
+    cairo_move_to(cr, x - 3, y + 19);
+    cairo_line_to(cr, x + 75, y + 19);
+    cairo_move_to(cr, x - 3, y + 55);
+    cairo_line_to(cr, x + 75, y + 55);
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
     setFont(cr, "DejaVu Sans", true, 17);
     centredText(cr, x + 36, y + 44, "25 EUR", inkNavy, inkNavy, 0);
 }
@@ -206,7 +225,7 @@ void drawCard(cairo_t* cr, int k, double x, double y)
 
     setFont(cr, "DejaVu Sans", true, 14);
     for (int i = 0; i < cardLines && text.lines[i]; i++) {
-        const double baseline = y + 170 + i * 24;
+        const double baseline = y + 172 + i * 25;
         require(textWidth(cr, text.lines[i]) <= cardWidth - 32, "a card line is too wide");
         require(baseline + 6 <= y + cardHeight - hiddenRows - 6, "a card line falls under the footer");
         setColour(cr, amber, 0.9);

@@ -165,8 +165,10 @@ Picture paintTitle()
     setFont(cr, "DejaVu Sans", true, 76);
     chromeWord(cr, cx, 288, 76 * 0.73, eventYear, 7);
 
+    // The dates sit where the bars sweep: a heavy shadow keeps them apart from the amber.
     setFont(cr, "DejaVu Sans", true, 38);
-    centredText(cr, cx, 402, eventDates, paper, inkNavy, 6);
+    centredText(cr, cx + 3, 405, eventDates, inkBlack, inkBlack, 8);
+    centredText(cr, cx, 402, eventDates, {0.85, 0.93, 1.0}, inkNavy, 7);
     setFont(cr, "DejaVu Sans", true, 24);
     spacedText(cr, cx, 442, eventPlace, 2, amber, inkBlack, 4);
     setFont(cr, "DejaVu Sans", false, 17);
