@@ -1,0 +1,468 @@
+// The renderer: sequencer, voices, effect returns and mastering.
+#include "render.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace synth {
+
+namespace {
+constexpr double pi = 3.14159265358979323846;
+constexpr int controlBlock = 32;       // samples between pitch/cutoff/duck updates
+constexpr double tailSeconds = 6.0;    // notes ringing past the end are kept this long
+constexpr double warmSeconds = 8.0;    // effects run over the loop's end first, for the wrap
+constexpr double duckSeconds = 0.22;   // length of the dip after each kick
+constexpr const char* duckSource = "kick";
+
+// ---- parsed song ---------------------------------------------------------------
+
+enum CellKind : uint8_t { cellNone, cellNote, cellOff };
+struct Cell {
+  CellKind kind;
+  uint8_t note;    // MIDI note for cellNote
+  float velocity;  // 0..1
+};
+struct ParsedPattern {
+  Cell cells[rowsPerBar];
+};
+
+// Parses one cell token; false if it is not a cell.
+bool parseCell(const std::string& tok, int baseNote, Cell& c) {
+  c = {cellNone, 0, 1.0f};
+  std::string body = tok;
+  size_t colon = tok.find(':');
+  if (colon != std::string::npos) {
+    if (colon + 2 != tok.size() || tok[colon + 1] < '1' || tok[colon + 1] > '9') return false;
+    c.velocity = float(tok[colon + 1] - '0') / 9.0f;
+    body = tok.substr(0, colon);
+  }
+  if (body == ".") return colon == std::string::npos;
+  if (body == "=") return colon == std::string::npos ? (c.kind = cellOff, true) : false;
+  c.kind = cellNote;
+  if (body == "x") return c.note = uint8_t(baseNote), true;
+  static const int steps[7] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+  if (body.size() < 2 || body[0] < 'A' || body[0] > 'G') return false;
+  int note = steps[body[0] - 'A'];
+  size_t i = 1;
+  if (body[i] == '#') note++, i++;
+  else if (body[i] == 'b') note--, i++;
+  if (i + 1 != body.size() || !std::isdigit(uint8_t(body[i]))) return false;
+  c.note = uint8_t(note + 12 * (body[i] - '0' + 1));
+  return true;
+}
+
+// Parses a pattern's 16 cells; empty string on success, else the reason.
+std::string parsePattern(const Pattern& p, int baseNote, ParsedPattern& out) {
+  int n = 0;
+  const char* s = p.cells;
+  while (*s) {
+    while (*s && std::isspace(uint8_t(*s))) s++;
+    if (!*s) break;
+    const char* start = s;
+    while (*s && !std::isspace(uint8_t(*s))) s++;
+    std::string tok(start, s);
+    if (n == rowsPerBar) return std::string("pattern ") + p.name + " has more than 16 cells";
+    if (!parseCell(tok, baseNote, out.cells[n]))
+      return std::string("pattern ") + p.name + ": bad cell \"" + tok + "\"";
+    n++;
+  }
+  if (n != rowsPerBar) return std::string("pattern ") + p.name + " has fewer than 16 cells";
+  return "";
+}
+
+int findInstrument(const Song& song, const char* name) {
+  for (int i = 0; i < song.instrumentCount; ++i)
+    if (std::strcmp(song.instruments[i].name, name) == 0) return i;
+  return -1;
+}
+
+int findPattern(const Song& song, const char* name) {
+  for (int i = 0; i < song.patternCount; ++i)
+    if (std::strcmp(song.patterns[i].name, name) == 0) return i;
+  return -1;
+}
+
+int findTrack(const Song& song, const char* name) {
+  for (int i = 0; i < song.trackCount; ++i)
+    if (std::strcmp(song.tracks[i].name, name) == 0) return i;
+  return -1;
+}
+
+// Every bar's cells per track, resolved from the order list.
+struct Score {
+  std::vector<Instrument> instrument;           // per track, envelopes prepared
+  std::vector<std::vector<ParsedPattern>> bar;  // [track][bar]
+  std::vector<std::vector<bool>> playing;       // [track][bar]: false for an empty slot
+};
+
+std::string buildScore(const Song& song, Score& score) {
+  if (song.trackCount < 1 || song.trackCount > maxTracks) return "track count out of range";
+  if (song.orderCount < 1 || song.samplesPerRow < 1) return "empty song";
+  score.instrument.assign(song.trackCount, Instrument{});
+  score.bar.assign(song.trackCount, std::vector<ParsedPattern>(song.orderCount));
+  score.playing.assign(song.trackCount, std::vector<bool>(song.orderCount, false));
+  for (int t = 0; t < song.trackCount; ++t) {
+    const Track& tr = song.tracks[t];
+    int ins = findInstrument(song, tr.instrument);
+    if (ins < 0) return std::string("track ") + tr.name + ": unknown instrument " + tr.instrument;
+    if (tr.voices < 1 || tr.voices > 8) return std::string("track ") + tr.name + ": voices out of 1..8";
+    score.instrument[t] = song.instruments[ins];
+    envPrepare(score.instrument[t].amp);
+    envPrepare(score.instrument[t].filterEnv);
+    for (int b = 0; b < song.orderCount; ++b) {
+      const char* name = song.order[b].pattern[t];
+      if (!name || !*name) continue;
+      int p = findPattern(song, name);
+      if (p < 0) return std::string("bar ") + std::to_string(b) + ": unknown pattern " + name;
+      std::string err = parsePattern(song.patterns[p], song.instruments[ins].baseNote, score.bar[t][b]);
+      if (!err.empty()) return err;
+      score.playing[t][b] = true;
+    }
+  }
+  for (int i = 0; i < song.sweepCount; ++i)
+    if (findTrack(song, song.sweeps[i].track) < 0)
+      return std::string("sweep on unknown track ") + song.sweeps[i].track;
+  return "";
+}
+
+// ---- voices ----------------------------------------------------------------------
+
+struct Voice {
+  bool active;      // sounding (until its amp envelope finishes)
+  long age;         // samples since the note started; used to pick a voice to steal
+  double note;      // MIDI note
+  float velocity;   // 0..1
+  long gateLeft;    // samples until an automatic release; < 0 when none pending
+  float drop;       // current pitch drop, semitones
+  float noise;      // current noise level
+  Osc osc[3];       // unison copies of wave1: centre, left, right
+  Osc osc2, noiseOsc;
+  Env amp, fenv;
+  Svf filter[2];    // left/centre and right
+};
+
+void voiceStart(Voice& v, const Instrument& ins, const Cell& c, uint32_t seed) {
+  v = Voice{};
+  v.active = true;
+  v.note = c.note;
+  v.velocity = c.velocity;
+  v.gateLeft = ins.gate > 0.0f ? long(ins.gate * sampleRate) : -1;
+  v.drop = ins.pitchDrop;
+  v.noise = ins.noiseLevel;
+  // Fixed start phases: a drum hit sounds the same every time; unison copies start apart.
+  for (int i = 0; i < 3; ++i) oscInit(v.osc[i], i * 0.37, seed + i);
+  oscInit(v.osc2, 0.5, seed + 7);
+  oscInit(v.noiseOsc, 0.0, seed * 2654435761u + 1);
+  envGate(v.amp, true);
+  envGate(v.fenv, true);
+  svfInit(v.filter[0]);
+  svfInit(v.filter[1]);
+}
+
+void voiceRelease(Voice& v) {
+  envGate(v.amp, false);
+  envGate(v.fenv, false);
+  v.gateLeft = -1;
+}
+
+// Level of the sidechain dip `since` samples after a kick: 1 - duck at the hit,
+// back to 1 after duckSeconds.
+float duckGain(float duck, long since) {
+  double t = double(since) / (duckSeconds * sampleRate);
+  if (duck <= 0.0f || t >= 1.0) return 1.0f;
+  return float(1.0 - duck * (1.0 - t) * (1.0 - t));
+}
+
+float saturate(float x, float drive) {
+  if (drive <= 0.0f) return x;
+  float y = x * drive;
+  return y / (1.0f + std::fabs(y)) * (1.0f + drive) / drive;
+}
+
+// Everything that holds for one control block of a voice.
+struct BlockParams {
+  double hz;               // main oscillator pitch
+  float detune;            // frequency ratio of the right copy (left uses its inverse)
+  float gainL, gainR;      // pan, volume, velocity and duck together
+};
+
+// One control block (n <= controlBlock samples) of a voice, added into the
+// interleaved stereo buffer `out`.
+void voiceBlock(Voice& v, const Instrument& ins, const BlockParams& p, float cutoffOct, int n, float* out) {
+  float cutoff = ins.cutoff * std::exp2(cutoffOct + ins.filterEnvOctaves * v.fenv.level +
+                                        ins.keyTrack * float(v.note - 60.0) / 12.0f);
+  bool wide = ins.unison > 1;
+  svfTune(v.filter[0], cutoff, ins.q);
+  if (wide) svfTune(v.filter[1], cutoff, ins.q);
+  const double inc = oscIncrement(p.hz), inc2 = oscIncrement(p.hz * std::exp2(ins.osc2Semitones / 12.0));
+  const double incL = oscIncrement(p.hz / p.detune), incR = oscIncrement(p.hz * p.detune);
+  float noiseCoef = ins.noiseDecay > 0.0f ? std::exp(-1.0f / (ins.noiseDecay * sampleRate)) : 1.0f;
+  for (int i = 0; i < n; ++i) {
+    float centre = oscStep(v.osc[0], ins.wave1, inc, ins.width);
+    if (ins.osc2Level > 0.0f) centre += ins.osc2Level * oscStep(v.osc2, ins.wave2, inc2, ins.width);
+    if (v.noise > 0.0f) centre += v.noise * oscStep(v.noiseOsc, waveNoise, 0.0, 0.5f);
+    v.noise *= noiseCoef;
+    float left = centre, right = centre;
+    if (wide) {
+      left += oscStep(v.osc[1], ins.wave1, incL, ins.width);
+      right += oscStep(v.osc[2], ins.wave1, incR, ins.width);
+    }
+    float a = envStep(v.amp, ins.amp);
+    envStep(v.fenv, ins.filterEnv);
+    float outL = saturate(svfStep(v.filter[0], ins.filter, left), ins.drive) * a;
+    float outR = wide ? saturate(svfStep(v.filter[1], ins.filter, right), ins.drive) * a : outL;
+    out[2 * i] += outL * p.gainL;
+    out[2 * i + 1] += outR * p.gainR;
+  }
+}
+
+// A voice over `count` samples added into the interleaved stereo buffer `out`,
+// honouring its gate time.
+void voiceRun(Voice& v, const Instrument& ins, float cutoffOct, long kickAge, long count, float* out) {
+  const float panAngle = (std::clamp(ins.pan, -1.0f, 1.0f) + 1.0f) * float(pi) / 4.0f;
+  const float detune = float(std::exp2(ins.detuneCents / 1200.0));
+  const float pitchCoef = ins.pitchDecay > 0.0f ? std::exp(-float(controlBlock) / (ins.pitchDecay * sampleRate)) : 0.0f;
+  for (long done = 0; done < count && v.active;) {
+    int n = int(std::min<long>(controlBlock, count - done));
+    if (v.gateLeft >= 0 && v.gateLeft < n) n = std::max<long>(1, v.gateLeft);
+    float g = ins.volume * v.velocity * duckGain(ins.duck, kickAge + done);
+    BlockParams p{noteToHz(v.note + v.drop), detune, g * std::cos(panAngle), g * std::sin(panAngle)};
+    voiceBlock(v, ins, p, cutoffOct, n, out + 2 * done);
+    v.drop *= pitchCoef;
+    done += n;
+    v.age += n;
+    if (v.gateLeft >= 0 && (v.gateLeft -= n) <= 0) voiceRelease(v);
+    if (v.amp.stage == envIdle) v.active = false;
+  }
+}
+
+// ---- sequencing -------------------------------------------------------------------
+
+struct TrackState {
+  std::vector<Voice> voices;
+  int held;  // index of the voice the track's current note plays on, -1 if none
+};
+
+// A free voice, or else the one that started longest ago.
+int pickVoice(const TrackState& ts) {
+  int best = 0;
+  for (int i = 0; i < int(ts.voices.size()); ++i) {
+    if (!ts.voices[i].active) return i;
+    if (ts.voices[i].age > ts.voices[best].age) best = i;
+  }
+  return best;
+}
+
+void releaseHeld(TrackState& ts) {
+  if (ts.held >= 0) voiceRelease(ts.voices[ts.held]);
+  ts.held = -1;
+}
+
+// Applies one row's cell of a track.
+void playCell(TrackState& ts, const Instrument& ins, const Cell& c, uint32_t seed) {
+  if (c.kind == cellNone) return;
+  releaseHeld(ts);
+  if (c.kind == cellOff) return;
+  ts.held = pickVoice(ts);
+  voiceStart(ts.voices[ts.held], ins, c, seed);
+}
+
+// Cutoff offset in octaves of track t at a row, from the song's sweeps.
+float sweepOffset(const Song& song, int t, long row) {
+  float off = 0.0f;
+  for (int i = 0; i < song.sweepCount; ++i) {
+    const Sweep& s = song.sweeps[i];
+    if (std::strcmp(s.track, song.tracks[t].name) != 0) continue;
+    long from = long(s.fromBar) * rowsPerBar, to = long(s.toBar) * rowsPerBar;
+    if (row < from || row >= to) continue;
+    off += s.fromOctaves + (s.toOctaves - s.fromOctaves) * float(row - from) / float(to - from);
+  }
+  return off;
+}
+
+// The dry mix and effect sends of the whole song plus a tail, before folding.
+struct Buses {
+  std::vector<float> dry, delay, reverb;  // interleaved stereo
+};
+
+void sequence(const Song& song, const Score& score, int solo, Buses& out) {
+  const long rows = long(song.orderCount) * rowsPerBar;
+  const long tailRows = long(std::ceil(tailSeconds * sampleRate / song.samplesPerRow));
+  const long total = (rows + tailRows) * song.samplesPerRow;
+  out.dry.assign(2 * total, 0.0f);
+  out.delay.assign(2 * total, 0.0f);
+  out.reverb.assign(2 * total, 0.0f);
+  std::vector<TrackState> ts(song.trackCount);
+  for (int t = 0; t < song.trackCount; ++t) ts[t] = {std::vector<Voice>(song.tracks[t].voices), -1};
+  const int kick = findTrack(song, duckSource);
+  long kickAge = 1L << 30;
+  std::vector<float> trackRow(2 * song.samplesPerRow);  // one track's row, stereo
+  for (long row = 0; row < rows + tailRows; ++row) {
+    for (int t = 0; t < song.trackCount; ++t) {
+      const Instrument& ins = score.instrument[t];
+      if (row >= rows) {
+        if (row == rows) releaseHeld(ts[t]);
+        continue;
+      }
+      long bar = row / rowsPerBar;
+      if (!score.playing[t][bar]) {
+        if (row % rowsPerBar == 0) releaseHeld(ts[t]);
+        continue;
+      }
+      const Cell& c = score.bar[t][bar].cells[row % rowsPerBar];
+      playCell(ts[t], ins, c, uint32_t(row * 131 + t * 7919 + 1));
+      if (t == kick && c.kind == cellNote) kickAge = 0;
+    }
+    const long at = 2 * row * song.samplesPerRow;
+    for (int t = 0; t < song.trackCount; ++t) {
+      if (solo >= 0 && t != solo) continue;
+      const Instrument& ins = score.instrument[t];
+      float off = sweepOffset(song, t, row);
+      bool silent = true;
+      for (const Voice& v : ts[t].voices) silent = silent && !v.active;
+      if (silent) continue;
+      std::fill(trackRow.begin(), trackRow.end(), 0.0f);
+      for (Voice& v : ts[t].voices)
+        if (v.active) voiceRun(v, ins, off, kickAge, song.samplesPerRow, trackRow.data());
+      for (size_t i = 0; i < trackRow.size(); ++i) {
+        out.dry[at + i] += trackRow[i];
+        out.delay[at + i] += trackRow[i] * ins.delaySend;
+        out.reverb[at + i] += trackRow[i] * ins.reverbSend;
+      }
+    }
+    kickAge += song.samplesPerRow;
+  }
+}
+
+// Adds everything past `frames` onto the start (wrapping as often as needed) and
+// cuts the buffer to `frames`.
+void foldTail(std::vector<float>& buf, long frames) {
+  for (size_t i = 2 * frames; i < buf.size(); ++i) buf[i % (2 * frames)] += buf[i];
+  buf.resize(2 * frames);
+}
+
+// Runs an effect over a loop: first over its last warmSeconds (so the state at
+// the end is known), then over the whole loop, writing the effect's output.
+template <class Step>
+std::vector<float> effectLoop(const std::vector<float>& in, Step step) {
+  const long frames = long(in.size() / 2);
+  const long warm = std::min(frames, long(warmSeconds * sampleRate));
+  std::vector<float> out(in.size());
+  float l, r;
+  for (long i = frames - warm; i < frames; ++i) step(in[2 * i], in[2 * i + 1], l, r);
+  for (long i = 0; i < frames; ++i) step(in[2 * i], in[2 * i + 1], out[2 * i], out[2 * i + 1]);
+  return out;
+}
+
+// Mix of dry signal and effect returns, with DC removed (one-pole high-pass, 12 Hz).
+std::vector<float> mixLoop(const Song& song, Buses& b) {
+  Delay delay;
+  delayInit(delay, int(std::lround(song.delayRows * song.samplesPerRow)), song.delayFeedback, 0.35f);
+  Reverb reverb;
+  reverbInit(reverb, song.reverbRoom, song.reverbDamp);
+  std::vector<float> echo = effectLoop(b.delay, [&](float l, float r, float& ol, float& or_) {
+    delayStep(delay, l, r, ol, or_);
+  });
+  std::vector<float> room = effectLoop(b.reverb, [&](float l, float r, float& ol, float& or_) {
+    reverbStep(reverb, l, r, ol, or_);
+  });
+  std::vector<float> mix(b.dry.size());
+  for (size_t i = 0; i < mix.size(); ++i)
+    mix[i] = b.dry[i] + song.delayLevel * echo[i] + song.reverbLevel * room[i];
+  const float coef = float(std::exp(-2.0 * pi * 12.0 / sampleRate));
+  float xPrev[2] = {0, 0}, yPrev[2] = {0, 0};
+  return effectLoop(mix, [&](float l, float r, float& ol, float& or_) {
+    float in[2] = {l, r}, *out[2] = {&ol, &or_};
+    for (int c = 0; c < 2; ++c) {
+      yPrev[c] = flushTiny(in[c] - xPrev[c] + coef * yPrev[c]);
+      xPrev[c] = in[c];
+      *out[c] = yPrev[c];
+    }
+  });
+}
+
+// Gain to the target loudness, then the limiter; the limiter lowers the
+// loudness a little, so the gain is corrected and the pass repeated.
+void master(std::vector<float>& mix, const MasterSettings& s) {
+  const float ceiling = float(std::pow(10.0, s.ceilingDbfs / 20.0));
+  const double raw = loudnessLufs(mix);
+  if (raw < -150.0) return;
+  double gainDb = s.targetLufs - raw;
+  std::vector<float> out;
+  for (int pass = 0; pass < 3; ++pass) {
+    out = mix;
+    const float g = float(std::pow(10.0, gainDb / 20.0));
+    for (float& x : out) x *= g;
+    limitLoop(out, ceiling, sampleRate / 400, 0.08f);
+    const double got = loudnessLufs(out);
+    if (std::fabs(got - s.targetLufs) < 0.05) break;  // usually after the second pass
+    gainDb += s.targetLufs - got;
+  }
+  mix.swap(out);
+}
+
+void putLe(std::vector<uint8_t>& b, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
+}
+}  // namespace
+
+std::string songCheck(const Song& song) {
+  Score score;
+  return buildScore(song, score);
+}
+
+long songFrames(const Song& song) { return long(song.orderCount) * rowsPerBar * song.samplesPerRow; }
+
+std::vector<float> renderSong(const Song& song, int soloTrack, bool doMaster, const MasterSettings& settings) {
+  Score score;
+  if (!buildScore(song, score).empty()) return {};
+  const long frames = songFrames(song);
+  Buses b;
+  sequence(song, score, soloTrack, b);
+  foldTail(b.dry, frames);
+  foldTail(b.delay, frames);
+  foldTail(b.reverb, frames);
+  std::vector<float> mix = mixLoop(song, b);
+  if (doMaster) master(mix, settings);
+  return mix;
+}
+
+std::vector<uint8_t> wavBytes(const std::vector<float>& stereo) {
+  const uint32_t dataBytes = uint32_t(stereo.size() * 2);
+  std::vector<uint8_t> b;
+  b.reserve(44 + dataBytes);
+  for (char ch : std::string("RIFF")) b.push_back(uint8_t(ch));
+  putLe(b, 36 + dataBytes, 4);
+  for (char ch : std::string("WAVEfmt ")) b.push_back(uint8_t(ch));
+  putLe(b, 16, 4);                  // fmt chunk size
+  putLe(b, 1, 2);                   // PCM
+  putLe(b, 2, 2);                   // channels
+  putLe(b, sampleRate, 4);
+  putLe(b, sampleRate * 2 * 2, 4);  // bytes per second
+  putLe(b, 4, 2);                   // bytes per frame
+  putLe(b, 16, 2);                  // bits per sample
+  for (char ch : std::string("data")) b.push_back(uint8_t(ch));
+  putLe(b, dataBytes, 4);
+  b.resize(44 + dataBytes);
+  uint8_t* p = b.data() + 44;
+  for (float x : stereo) {
+    long v = std::clamp(std::lround(double(x) * 32767.0), -32768L, 32767L);
+    *p++ = uint8_t(v & 0xff);
+    *p++ = uint8_t((v >> 8) & 0xff);
+  }
+  return b;
+}
+
+bool writeWav(const char* path, const std::vector<float>& stereo) {
+  std::vector<uint8_t> bytes = wavBytes(stereo);
+  FILE* f = std::fopen(path, "wb");
+  bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (f && std::fclose(f) != 0) ok = false;
+  if (!ok) std::fprintf(stderr, "synth: cannot write %s\n", path);
+  return ok;
+}
+
+}  // namespace synth

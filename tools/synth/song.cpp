@@ -1,0 +1,199 @@
+// The show's piece: 48 bars at 140 BPM in A minor (Am F C G, two bars each),
+// about 82 s, built to loop. Tracker-style data: instruments, one-bar
+// patterns, the order list and the filter sweeps.
+#include "song.h"
+
+#include <iterator>
+
+namespace synth {
+
+namespace {
+
+// clang-format off
+const Instrument instruments[] = {
+  // name      wave1        uni det  width wave2      osc2  lvl   noise nDecay base drop  pDecay
+  //   amp {a, d, s, r}              filter       cutoff q     envOct filterEnv {a, d, s, r}
+  //   keyTr drive gate   volume pan   delay rev   duck
+  {"kick",     waveSine,     1,  0,  0.5f, waveSine,  0,    0,    0.25f, 0.004f, 33, 40,  0.022f,
+     {0.0005f, 0.5f, 0, 0.05f},      filterLow,   6000, 0.7f, 0,     {0.001f, 0.1f, 0, 0.1f},
+     0,    1.5f, 0,     0.85f, 0,     0,    0.02f, 0},
+  {"clap",     waveSine,     1,  0,  0.5f, waveSine,  0,    0,    0.9f,  0,      55, 12,  0.015f,
+     {0.001f, 0.22f, 0, 0.05f},      filterHigh,  220,  0.7f, 0,     {0.001f, 0.1f, 0, 0.1f},
+     0,    0,    0,     0.3f,  0,     0,    0.25f, 0},
+  {"hat",      waveNoise,    1,  0,  0.5f, waveSine,  0,    0,    0,     0,      60, 0,   0,
+     {0.0005f, 0.045f, 0, 0.03f},    filterHigh,  7500, 0.9f, 0,     {0.001f, 0.1f, 0, 0.1f},
+     0,    0,    0,     0.22f, 0.2f,  0,    0.05f, 0},
+  {"openhat",  waveNoise,    1,  0,  0.5f, waveSine,  0,    0,    0,     0,      60, 0,   0,
+     {0.001f, 0.25f, 0, 0.05f},      filterHigh,  6500, 0.9f, 0,     {0.001f, 0.1f, 0, 0.1f},
+     0,    0,    0,     0.14f, -0.2f, 0,    0.1f,  0},
+  {"bass",     waveSaw,      1,  0,  0.5f, wavePulse, -12,  0.6f, 0,     0,      33, 0,   0,
+     {0.002f, 0.25f, 0.5f, 0.04f},   filterLow,   220,  1.6f, 3.2f,  {0.001f, 0.14f, 0, 0.1f},
+     0.5f, 0.8f, 0.085f, 0.5f, 0,     0,    0.03f, 0.3f},
+  {"arp",      wavePulse,    1,  0,  0.3f, waveSine,  0,    0,    0,     0,      69, 0,   0,
+     {0.002f, 0.16f, 0.25f, 0.08f},  filterLow,   1500, 2.8f, 1.8f,  {0.001f, 0.09f, 0, 0.1f},
+     0.5f, 0,    0.06f, 0.22f, 0.3f,  0.45f, 0.25f, 0.45f},
+  {"lead",     waveSaw,      3,  12, 0.5f, waveSaw,   12,   0.25f, 0,    0,      69, 0,   0,
+     {0.004f, 0.5f, 0.75f, 0.22f},   filterLow,   2200, 1.2f, 1.2f,  {0.002f, 0.35f, 0.2f, 0.3f},
+     0.6f, 0,    0,     0.2f,  0,     0.35f, 0.35f, 0.25f},
+  {"pad",      waveSaw,      3,  10, 0.5f, waveSine,  0,    0,    0,     0,      57, 0,   0,
+     {0.5f, 1.0f, 0.85f, 1.3f},      filterLow,   1300, 0.9f, 0.6f,  {0.8f, 1.5f, 0.5f, 1.3f},
+     0.3f, 0,    0,     0.13f, 0,     0,    0.55f, 0.55f},
+  {"crash",    waveNoise,    1,  0,  0.5f, waveSine,  0,    0,    0,     0,      60, 0,   0,
+     {0.001f, 2.2f, 0, 0.5f},        filterHigh,  3500, 0.7f, 0,     {0.001f, 0.1f, 0, 0.1f},
+     0,    0,    0,     0.18f, 0,     0,    0.35f, 0},
+  {"riser",    waveNoise,    1,  0,  0.5f, waveSine,  0,    0,    0,     0,      60, 0,   0,
+     {6.5f, 1.0f, 1.0f, 0.25f},      filterBand,  500,  3.0f, 0,     {0.001f, 0.1f, 0, 0.1f},
+     0,    0,    0,     0.25f, 0,     0.2f, 0.4f,  0},
+};
+
+const Track tracks[] = {
+  {"kick", "kick", 2},     {"clap", "clap", 2},     {"hat", "hat", 2},
+  {"openhat", "openhat", 2}, {"bass", "bass", 3},   {"arp", "arp", 4},
+  {"lead", "lead", 3},     {"padlow", "pad", 3},    {"padmid", "pad", 3},
+  {"padhigh", "pad", 3},   {"crash", "crash", 2},   {"riser", "riser", 2},
+};
+
+const Pattern patterns[] = {
+  // drums
+  {"kick",      "x . . . x . . . x . . . x . . ."},
+  {"kickFill",  "x . . . x . . . x . . . x . x:7 x:8"},
+  {"clap",      ". . . . x . . . . . . . x . . ."},
+  {"clapFill",  ". . . . x . . . x:6 . x:7 x:7 x . x:8 x"},
+  {"roll8",     "x:3 . x:3 . x:4 . x:4 . x:5 . x:5 . x:6 . x:6 ."},
+  {"roll16",    "x:6 x:6 x:6 x:7 x:7 x:7 x:7 x:8 x:8 x:8 x:8 x x x x x"},
+  {"hatIntro",  ". . x:6 . . . x:6 . . . x:6 . . . x:6 x:3"},
+  {"hat",       "x:4 x:3 x:7 x:3 x:4 x:3 x:7 x:3 x:4 x:3 x:7 x:3 x:4 x:3 x:7 x:5"},
+  {"ohat",      ". . x . . . x . . . x . . . x ."},
+  {"crash",     "x . . . . . . . . . . . . . . ."},
+  {"riser",     "A4 . . . . . . . . . . . . . . ."},
+  {"hold",      ". . . . . . . . . . . . . . . ."},
+  // offbeat bass, one pattern per chord root
+  {"bassA",     ". . A1 A1:5 . . A1 A2:6 . . A1 A1:5 . . A1 A2:6"},
+  {"bassF",     ". . F1 F1:5 . . F1 F2:6 . . F1 F1:5 . . F1 F2:6"},
+  {"bassC",     ". . C2 C2:5 . . C2 C3:6 . . C2 C2:5 . . C2 C3:6"},
+  {"bassG",     ". . G1 G1:5 . . G1 G2:6 . . G1 G1:5 . . G1 G2:6"},
+  // sixteenth arpeggios, three notes against the four beats
+  {"arpA",      "A4 C5 E5 A4 C5 E5 A4 C5 E5 A4 C5 E5 A4 C5 A5 E5"},
+  {"arpF",      "F4 A4 C5 F4 A4 C5 F4 A4 C5 F4 A4 C5 F4 A4 F5 C5"},
+  {"arpC",      "G4 C5 E5 G4 C5 E5 G4 C5 E5 G4 C5 E5 G4 C5 G5 E5"},
+  {"arpG",      "G4 B4 D5 G4 B4 D5 G4 B4 D5 G4 B4 D5 G4 B4 G5 D5"},
+  // pad chord tones: Am = A3 C4 E4, F = F3 A3 C4, C = G3 C4 E4, G = G3 B3 D4
+  {"lowA",      "A3 . . . . . . . . . . . . . . ."},
+  {"lowF",      "F3 . . . . . . . . . . . . . . ."},
+  {"lowC",      "G3 . . . . . . . . . . . . . . ."},
+  {"lowG",      "G3 . . . . . . . . . . . . . . ."},
+  {"midA",      "C4 . . . . . . . . . . . . . . ."},
+  {"midF",      "A3 . . . . . . . . . . . . . . ."},
+  {"midC",      "C4 . . . . . . . . . . . . . . ."},
+  {"midG",      "B3 . . . . . . . . . . . . . . ."},
+  {"highA",     "E4 . . . . . . . . . . . . . . ."},
+  {"highF",     "C4 . . . . . . . . . . . . . . ."},
+  {"highC",     "E4 . . . . . . . . . . . . . . ."},
+  {"highG",     "D4 . . . . . . . . . . . . . . ."},
+  // the tune, first statement
+  {"leadA1",    "E5 . . E5 . . D5 . C5 . . . A4 . C5 ."},
+  {"leadA2",    "D5 . . C5 . . B4 . C5 . . . E5 . . ."},
+  {"leadA3",    "F5 . . E5 . . C5 . A4 . . . C5 . F5 ."},
+  {"leadA4",    "E5 . . . D5 . . . C5 . . . . . = ."},
+  {"leadA5",    "E5 . . G5 . . E5 . C5 . . . D5 . E5 ."},
+  {"leadA6",    "G5 . . . E5 . . . C5 . D5 . E5 . . ."},
+  {"leadA7",    "D5 . . B4 . . G4 . B4 . . . D5 . G5 ."},
+  {"leadA8",    "G5 . . F5 . . E5 . D5 . . . B4 . = ."},
+  // the tune an octave-ish higher, answering
+  {"leadB1",    "A5 . . A5 . . G5 . E5 . . . C5 . E5 ."},
+  {"leadB2",    "G5 . . E5 . . D5 . E5 . . . A5 . . ."},
+  {"leadB3",    "A5 . . G5 . . F5 . C5 . . . F5 . A5 ."},
+  {"leadB4",    "G5 . . . F5 . . . E5 . . . C5 . D5 ."},
+  {"leadB5",    "E5 . . G5 . . C6 . G5 . . . E5 . G5 ."},
+  {"leadB6",    "C6 . . . B5 . . . G5 . A5 . B5 . . ."},
+  {"leadB7",    "B5 . . G5 . . D5 . G5 . . . B5 . D6 ."},
+  {"leadB8",    "C6 . . B5 . . A5 . G5 . . . E5 . D5 ."},
+};
+
+// Columns: kick, clap, hat, openhat, bass, arp, lead, padlow, padmid, padhigh, crash, riser.
+const OrderRow order[] = {
+    // intro: beat, bass, arp opening up, pads
+    {{"kick", "", "hatIntro", "", "bassA", "arpA", "", "lowA", "midA", "highA", "crash", ""}},  // bar 0
+    {{"kick", "", "hatIntro", "", "bassA", "arpA", "", "hold", "hold", "hold", "", ""}},  // bar 1
+    {{"kick", "", "hatIntro", "", "bassF", "arpF", "", "lowF", "midF", "highF", "", ""}},  // bar 2
+    {{"kick", "", "hatIntro", "", "bassF", "arpF", "", "hold", "hold", "hold", "", ""}},  // bar 3
+    {{"kick", "clap", "hat", "", "bassC", "arpC", "", "lowC", "midC", "highC", "", ""}},  // bar 4
+    {{"kick", "clap", "hat", "", "bassC", "arpC", "", "hold", "hold", "hold", "", ""}},  // bar 5
+    {{"kick", "clap", "hat", "", "bassG", "arpG", "", "lowG", "midG", "highG", "", ""}},  // bar 6
+    {{"kick", "clapFill", "hat", "", "bassG", "arpG", "", "hold", "hold", "hold", "", ""}},  // bar 7
+    // lead enters
+    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadA1", "lowA", "midA", "highA", "crash", ""}},  // bar 8
+    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadA2", "hold", "hold", "hold", "", ""}},  // bar 9
+    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadA3", "lowF", "midF", "highF", "", ""}},  // bar 10
+    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadA4", "hold", "hold", "hold", "", ""}},  // bar 11
+    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadA5", "lowC", "midC", "highC", "", ""}},  // bar 12
+    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadA6", "hold", "hold", "hold", "", ""}},  // bar 13
+    {{"kick", "clap", "hat", "ohat", "bassG", "arpG", "leadA7", "lowG", "midG", "highG", "", ""}},  // bar 14
+    {{"kick", "clapFill", "hat", "ohat", "bassG", "arpG", "leadA8", "hold", "hold", "hold", "", ""}},  // bar 15
+    // lead, second half of the tune
+    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadB1", "lowA", "midA", "highA", "crash", ""}},  // bar 16
+    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadB2", "hold", "hold", "hold", "", ""}},  // bar 17
+    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadB3", "lowF", "midF", "highF", "", ""}},  // bar 18
+    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadB4", "hold", "hold", "hold", "", ""}},  // bar 19
+    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadB5", "lowC", "midC", "highC", "", ""}},  // bar 20
+    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadB6", "hold", "hold", "hold", "", ""}},  // bar 21
+    {{"kick", "clap", "hat", "ohat", "bassG", "arpG", "leadB7", "lowG", "midG", "highG", "", ""}},  // bar 22
+    {{"kick", "clapFill", "hat", "ohat", "bassG", "arpG", "leadB8", "hold", "hold", "hold", "", ""}},  // bar 23
+    // breakdown: pads, lead, riser and snare roll
+    {{"", "", "", "", "", "arpA", "leadA1", "lowA", "midA", "highA", "crash", ""}},  // bar 24
+    {{"", "", "", "", "", "arpA", "leadA2", "hold", "hold", "hold", "", ""}},  // bar 25
+    {{"", "", "", "", "", "arpF", "leadA3", "lowF", "midF", "highF", "", ""}},  // bar 26
+    {{"", "", "", "", "", "arpF", "leadA4", "hold", "hold", "hold", "", ""}},  // bar 27
+    {{"", "", "", "", "", "arpC", "leadA5", "lowC", "midC", "highC", "", "riser"}},  // bar 28
+    {{"", "", "", "", "", "arpC", "leadA6", "hold", "hold", "hold", "", "hold"}},  // bar 29
+    {{"", "roll8", "", "", "", "arpG", "leadA7", "lowG", "midG", "highG", "", "hold"}},  // bar 30
+    {{"", "roll16", "", "", "", "arpG", "leadA8", "hold", "hold", "hold", "", "hold"}},  // bar 31
+    // drop
+    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadA1", "lowA", "midA", "highA", "crash", ""}},  // bar 32
+    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadA2", "hold", "hold", "hold", "", ""}},  // bar 33
+    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadA3", "lowF", "midF", "highF", "", ""}},  // bar 34
+    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadA4", "hold", "hold", "hold", "", ""}},  // bar 35
+    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadA5", "lowC", "midC", "highC", "", ""}},  // bar 36
+    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadA6", "hold", "hold", "hold", "", ""}},  // bar 37
+    {{"kick", "clap", "hat", "ohat", "bassG", "arpG", "leadA7", "lowG", "midG", "highG", "", ""}},  // bar 38
+    {{"kick", "clapFill", "hat", "ohat", "bassG", "arpG", "leadA8", "hold", "hold", "hold", "", ""}},  // bar 39
+    // last round; the arp closes again for the restart
+    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadB1", "lowA", "midA", "highA", "crash", ""}},  // bar 40
+    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadB2", "hold", "hold", "hold", "", ""}},  // bar 41
+    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadB3", "lowF", "midF", "highF", "", ""}},  // bar 42
+    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadB4", "hold", "hold", "hold", "", ""}},  // bar 43
+    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadB5", "lowC", "midC", "highC", "", ""}},  // bar 44
+    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadB6", "hold", "hold", "hold", "", ""}},  // bar 45
+    {{"kick", "clap", "hat", "ohat", "bassG", "arpG", "leadB7", "lowG", "midG", "highG", "", ""}},  // bar 46
+    {{"kickFill", "clapFill", "hat", "ohat", "bassG", "arpG", "leadB8", "hold", "hold", "hold", "", ""}},  // bar 47
+};
+
+const Sweep sweeps[] = {
+  {"arp", 0, 8, -2.0f, 0.0f},        // the intro opens the arp up ...
+  {"arp", 24, 32, -2.5f, 0.0f},      // ... the breakdown again ...
+  {"arp", 44, 48, 0.0f, -2.0f},      // ... and the last bars close it for the restart
+  {"riser", 28, 32, 0.0f, 4.0f},
+  {"padlow", 24, 31, -1.0f, 0.5f},   {"padlow", 31, 32, 0.5f, 0.0f},
+  {"padmid", 24, 31, -1.0f, 0.5f},   {"padmid", 31, 32, 0.5f, 0.0f},
+  {"padhigh", 24, 31, -1.0f, 0.5f},  {"padhigh", 31, 32, 0.5f, 0.0f},
+};
+// clang-format on
+
+}  // namespace
+
+const Song ninjaSong = {
+  4725,  // samples per row: 140 BPM
+  instruments, int(std::size(instruments)),
+  tracks, int(std::size(tracks)),
+  patterns, int(std::size(patterns)),
+  order, int(std::size(order)),
+  sweeps, int(std::size(sweeps)),
+  3.0f,   // delay: a dotted eighth
+  0.42f,  // delay feedback
+  0.75f,  // reverb room
+  0.45f,  // reverb damping
+  1.0f,   // reverb return
+  0.8f,   // delay return
+};
+
+}  // namespace synth

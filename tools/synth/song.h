@@ -1,0 +1,95 @@
+// The shape of a song as the renderer reads it: instruments, one-bar patterns
+// written like tracker rows, an order list that names the pattern each track
+// plays in each bar, and filter sweeps over ranges of bars.
+#pragma once
+
+#include "synth.h"
+
+namespace synth {
+
+constexpr int rowsPerBar = 16;  // one row is a sixteenth note
+constexpr int maxTracks = 12;
+
+struct Instrument {
+  const char* name;
+  Wave wave1;            // main oscillator
+  int unison;            // 1..3 copies of wave1: centre, then left and right detuned
+  float detuneCents;     // detune of the left/right copies, +- cents
+  float width;           // pulse duty cycle for wavePulse 0.05..0.95
+  Wave wave2;            // second oscillator, mixed into the centre
+  float osc2Semitones;   // pitch of the second oscillator relative to the note
+  float osc2Level;       // 0..1, 0 switches it off
+  float noiseLevel;      // 0..1 white noise mixed in
+  float noiseDecay;      // s, time constant of the noise level; 0 = follows the amp envelope only
+  int baseNote;          // MIDI note played by an "x" cell
+  float pitchDrop;       // semitones added at the note start, decaying away
+  float pitchDecay;      // s, time constant of that drop
+  EnvShape amp;          // amplitude envelope
+  FilterMode filter;
+  float cutoff;          // Hz at note 60 with the filter envelope closed
+  float q;               // 0.5..10, 0.707 = no resonance peak
+  float filterEnvOctaves;// how far the filter envelope opens the cutoff, octaves
+  EnvShape filterEnv;
+  float keyTrack;        // 0..1, cutoff follows the note by this fraction of its octaves
+  float drive;           // 0 = clean; > 0 saturates after the filter by this input gain
+  float gate;            // s a note is held before it releases; 0 = until the next note or "="
+  float volume;          // linear gain into the mix
+  float pan;             // -1 left .. +1 right
+  float delaySend;       // 0..1 into the ping-pong delay
+  float reverbSend;      // 0..1 into the reverb
+  float duck;            // 0..1 dip of the level at each kick (sidechain pump)
+};
+
+// A one-bar pattern: 16 whitespace-separated cells. A cell is "." (nothing),
+// "=" (release the held note), "x" (the instrument's base note) or a note such
+// as "A4", "C#5", "Bb3"; either may end in ":1".. ":9" for a softer velocity
+// (9 = full, the default).
+struct Pattern {
+  const char* name;
+  const char* cells;
+};
+
+struct Track {
+  const char* name;
+  const char* instrument;  // Instrument::name
+  int voices;              // 1..8 overlapping notes (release tails)
+};
+
+// Pattern name per track for one bar; "" leaves the track silent for that bar
+// (a held note is released at the bar start).
+struct OrderRow {
+  const char* pattern[maxTracks];
+};
+
+// Moves a track's filter cutoff by `fromOctaves` at the start of bar `fromBar`
+// to `toOctaves` at the start of bar `toBar`, linearly per row.
+struct Sweep {
+  const char* track;
+  int fromBar, toBar;
+  float fromOctaves, toOctaves;
+};
+
+struct Song {
+  int samplesPerRow;  // 44100 * 60 / bpm / 4
+  const Instrument* instruments;
+  int instrumentCount;
+  const Track* tracks;
+  int trackCount;  // <= maxTracks
+  const Pattern* patterns;
+  int patternCount;
+  const OrderRow* order;
+  int orderCount;  // bars
+  const Sweep* sweeps;
+  int sweepCount;
+  float delayRows;    // delay time in rows
+  float delayFeedback;
+  float reverbRoom;   // 0..1
+  float reverbDamp;   // 0..1
+  float reverbLevel;  // linear gain of the reverb return
+  float delayLevel;   // linear gain of the delay return
+};
+
+// The show's piece.
+extern const Song ninjaSong;
+
+}  // namespace synth
