@@ -130,7 +130,7 @@ Picture paintTitle()
 {
     // Only x 192..832 and y 16..496 of this picture are on screen (640x480).
     const int width = 1024, height = 512;
-    const double cx = 512, horizon = 338;
+    const double cx = 512, horizon = 352;
     cairo_surface_t* surface = newSurface(width, height, false);
     cairo_t* cr = cairo_create(surface);
 
@@ -156,23 +156,24 @@ Picture paintTitle()
     cairo_rectangle(cr, 0, horizon - 1, width, 2);
     cairo_fill(cr);
 
+    // The bars sweep picture rows 92-412 and dwell longest near both ends, so the
+    // dates and the place sit below row 412 and the name keeps clear of the top rows.
     setFont(cr, "DejaVu Sans", true, 20);
     spacedText(cr, cx, 54, "THE LAKESIDE DEMOPARTY", 4, amber, inkBlack, 3);
 
     const double nameSize = sizeForWidth(cr, "DejaVu Sans", eventName, 560);
     setFont(cr, "DejaVu Sans", true, nameSize);
-    chromeWord(cr, cx, 196, nameSize * 0.73, eventName, 9);
-    setFont(cr, "DejaVu Sans", true, 76);
-    chromeWord(cr, cx, 288, 76 * 0.73, eventYear, 7);
-
-    // The dates sit where the bars sweep: a heavy shadow keeps them apart from the amber.
-    setFont(cr, "DejaVu Sans", true, 38);
-    centredText(cr, cx + 3, 405, eventDates, inkBlack, inkBlack, 8);
-    centredText(cr, cx, 402, eventDates, {0.85, 0.93, 1.0}, inkNavy, 7);
-    setFont(cr, "DejaVu Sans", true, 24);
-    spacedText(cr, cx, 442, eventPlace, 2, amber, inkBlack, 4);
+    chromeWord(cr, cx, 222, nameSize * 0.73, eventName, 9);
+    setFont(cr, "DejaVu Sans", true, 72);
+    chromeWord(cr, cx, 314, 72 * 0.73, eventYear, 7);
     setFont(cr, "DejaVu Sans", false, 17);
-    spacedText(cr, cx, 478, "demo  -  intro  -  music  -  graphics  -  wild", 1, iceBlue, inkBlack, 3);
+    spacedText(cr, cx, 384, "demo  -  intro  -  music  -  graphics  -  wild", 1, iceBlue, inkBlack, 3);
+
+    setFont(cr, "DejaVu Sans", true, 36);
+    centredText(cr, cx + 3, 449, eventDates, inkBlack, inkBlack, 8);
+    centredText(cr, cx, 446, eventDates, {0.85, 0.93, 1.0}, inkNavy, 7);
+    setFont(cr, "DejaVu Sans", true, 22);
+    spacedText(cr, cx, 482, eventPlace, 2, amber, inkBlack, 4);
 
     cairo_destroy(cr);
     Picture picture = pictureFromSurface(surface, false);
