@@ -1,10 +1,12 @@
 #include "canvas.h"
 
+#include <cairo-ft.h>
 #include <png.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 cairo_surface_t* newSurface(int width, int height, bool withAlpha)
 {
@@ -83,6 +85,21 @@ bool writePng(const std::string& path, const Picture& picture)
     return std::fclose(file) == 0;
 }
 
+// Fails the tool when fontconfig substituted another face for `family`: pictures set
+// in a fallback font would build without complaint but look wrong.
+static void requireDejaVu(cairo_t* cr, const char* family)
+{
+    cairo_scaled_font_t* font = cairo_get_scaled_font(cr);
+    bool found = false;
+    if (cairo_scaled_font_get_type(font) == CAIRO_FONT_TYPE_FT) {
+        FT_Face face = cairo_ft_scaled_font_lock_face(font);
+        found = face && face->family_name && std::strcmp(face->family_name, family) == 0;
+        cairo_ft_scaled_font_unlock_face(font);
+    }
+    if (!found) std::fprintf(stderr, "art: font family \"%s\" not found (install fonts-dejavu-core)\n", family);
+    require(found, "the pictures need the DejaVu fonts");
+}
+
 void setFont(cairo_t* cr, const char* family, bool bold, double size)
 {
     cairo_select_font_face(cr, family, CAIRO_FONT_SLANT_NORMAL,
@@ -94,6 +111,7 @@ void setFont(cairo_t* cr, const char* family, bool bold, double size)
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
     cairo_set_font_options(cr, options);
     cairo_font_options_destroy(options);
+    requireDejaVu(cr, family);
 }
 
 void setColour(cairo_t* cr, Rgb c, double alpha)
