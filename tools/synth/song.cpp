@@ -43,7 +43,7 @@ const Instrument instruments[] = {
      0,    0,    0,     0.18f, 0,     0,    0.35f, 0},
   {"riser",    waveNoise,    1,  0,  0.5f, waveSine,  0,    0,    0,     0,      60, 0,   0,
      {6.5f, 1.0f, 1.0f, 0.25f},      filterBand,  500,  3.0f, 0,     {0.001f, 0.1f, 0, 0.1f},
-     0,    0,    0,     0.25f, 0,     0.2f, 0.4f,  0},
+     0,    0,    0,     0.6f,  0,     0.2f, 0.4f,  0},
 };
 
 const Track tracks[] = {

@@ -240,12 +240,12 @@ void limitLoop(std::vector<float>& stereo, float ceiling, int lookahead, float r
   }
   std::vector<float> gain = loopMinimum(need, lookahead);
   // Slow recovery; two laps so the start inherits the state at the end.
-  const float recover = float(1.0 - std::exp(-1.0 / (releaseSeconds * sampleRate)));
-  float g = 1.0f;
+  const double recover = 1.0 - std::exp(-1.0 / (releaseSeconds * sampleRate));
+  double g = 1.0;  // double: in float the recovery would stall just short of 1
   for (int lap = 0; lap < 2; ++lap)
     for (size_t i = 0; i < frames; ++i) {
-      g = std::min(gain[i], g + (1.0f - g) * recover);
-      if (lap == 1) gain[i] = g;
+      g = std::min(double(gain[i]), g + (1.0 - g) * recover);
+      if (lap == 1) gain[i] = float(g);
     }
   // Box average over +-lookahead: every frame within reach of a peak already
   // holds a gain no larger than that peak needs, so the average cannot exceed it.

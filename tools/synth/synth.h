@@ -76,6 +76,7 @@ inline float envStep(Env& e, const EnvShape& s);
 // Two-pole state-variable filter (trapezoidal integration, stable at every cutoff).
 // Low-pass and high-pass fall by 12 dB per octave; at the cutoff the response is
 // q times the pass-band gain (q = 0.707 gives -3 dB, higher q resonates).
+// Band-pass peaks at 0 dB at the cutoff; higher q narrows it.
 enum FilterMode : uint8_t { filterLow, filterHigh, filterBand };
 struct Svf {
   float ic1, ic2;     // integrator states
@@ -215,7 +216,7 @@ inline float rngNext(Rng& r) {
   f.ic2 = 2.0f * v2 - f.ic2;
   switch (m) {
     case filterLow: return v2;
-    case filterBand: return v1;
+    case filterBand: return f.k * v1;  // normalised: 0 dB at the centre
     case filterHigh: return x - f.k * v1 - v2;
   }
   return v2;

@@ -1,0 +1,148 @@
+// The rendered music as the show plays it: a well-formed WAV of the right
+// length, loud enough but never clipping, looping without a click, and the
+// same bytes on every run. Also the song data's checks and the loop wrap.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "render.h"
+
+using namespace synth;
+
+namespace {
+uint32_t le(const std::vector<uint8_t>& b, size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= uint32_t(b[at + i]) << (8 * i);
+  return v;
+}
+
+std::vector<int16_t> samplesOf(const std::vector<uint8_t>& wav) {
+  std::vector<int16_t> s((wav.size() - 44) / 2);
+  std::memcpy(s.data(), wav.data() + 44, s.size() * 2);
+  return s;
+}
+
+// The given quantile of |x[i] - 2 x[i-1] + x[i-2]| (order 2) or |x[i] - x[i-1]|
+// (order 1) over one channel, away from the loop point.
+double stepQuantile(const std::vector<int16_t>& s, int channel, int order, double q) {
+  std::vector<int> d;
+  for (size_t i = 2 * 2 + channel; i < s.size(); i += 2)
+    d.push_back(order == 1 ? std::abs(s[i] - s[i - 2]) : std::abs(s[i] - 2 * s[i - 2] + s[i - 4]));
+  std::nth_element(d.begin(), d.begin() + long(q * double(d.size())), d.end());
+  return d[long(q * double(d.size()))];
+}
+
+// A two-bar song whose only note starts late in the last bar and rings on.
+const Instrument testPad = {"pad", waveSaw, 1, 0, 0.5f, waveSine, 0, 0, 0, 0, 57, 0, 0,
+                            {0.05f, 0.5f, 0.8f, 1.5f}, filterLow, 2000, 0.707f, 0,
+                            {0.001f, 0.1f, 0, 0.1f}, 0, 0, 0, 0.5f, 0, 0.3f, 0.5f, 0};
+const Track testTrack[] = {{"pad", "pad", 2}};
+const Pattern testPatterns[] = {{"late", ". . . . . . . . . . . . A3 . . ."}};
+const OrderRow testOrder[] = {{{""}}, {{"late"}}};
+
+Song testSong() {
+  return Song{4725, &testPad, 1, testTrack, 1, testPatterns, 1, testOrder, 2, nullptr, 0,
+              3.0f, 0.4f, 0.7f, 0.4f, 1.0f, 0.8f};
+}
+
+const std::vector<uint8_t>& showWav() {
+  static const std::vector<uint8_t> wav = wavBytes(renderSong(ninjaSong, -1, true));
+  return wav;
+}
+}  // namespace
+
+TEST(SongData, ChecksOutAndNamesTheFirstFault) {
+  EXPECT_EQ(songCheck(ninjaSong), "");
+  Song s = testSong();
+  EXPECT_EQ(songCheck(s), "");
+
+  Pattern bad[] = {{"late", ". . . . H4 . . . . . . . . . . ."}};
+  s.patterns = bad;
+  EXPECT_EQ(songCheck(s), "pattern late: bad cell \"H4\"");
+  EXPECT_TRUE(renderSong(s, -1, true).empty()) << "a faulty song renders nothing";
+  Pattern shortBar[] = {{"late", "A3 . . ."}};
+  s.patterns = shortBar;
+  EXPECT_EQ(songCheck(s), "pattern late has fewer than 16 cells");
+  Pattern loudness[] = {{"late", "A3:0 . . . . . . . . . . . . . . ."}};
+  s.patterns = loudness;
+  EXPECT_NE(songCheck(s), "") << "velocity digits run 1..9";
+
+  s = testSong();
+  OrderRow order[] = {{{"nope"}}};
+  s.order = order;
+  s.orderCount = 1;
+  EXPECT_EQ(songCheck(s), "bar 0: unknown pattern nope");
+  Track track[] = {{"pad", "organ", 2}};
+  s = testSong();
+  s.tracks = track;
+  EXPECT_EQ(songCheck(s), "track pad: unknown instrument organ");
+}
+
+TEST(SongData, NoteAtTheEndRingsOnIntoTheStart) {
+  Song s = testSong();
+  std::vector<float> x = renderSong(s, -1, false);
+  const long frames = songFrames(s);
+  ASSERT_EQ(long(x.size()), 2 * frames);
+  // Nothing is played in the first bar, yet the note from the end is still heard there.
+  double startPower = 0;
+  for (int i = 0; i < 2 * 2205; ++i) startPower += x[i] * x[i];
+  EXPECT_GT(startPower / 4410, 1e-4) << "release and reverb tail wrapped to the start";
+  // And the seam is as smooth as the signal around it.
+  float seam = std::fabs(x[0] - x[2 * (frames - 1)]), around = 0;
+  for (long i = frames - 200; i < frames; ++i) around = std::max(around, std::fabs(x[2 * i] - x[2 * (i - 1)]));
+  EXPECT_LE(seam, 1.5f * around) << "step across the loop point " << seam << ", largest step before it " << around;
+}
+
+TEST(ShowMusic, FinishedLoopIsWellFormedLoudAndClean) {
+  const std::vector<uint8_t>& wav = showWav();
+  ASSERT_GT(wav.size(), 44u);
+  EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+  EXPECT_EQ(le(wav, 4, 4), wav.size() - 8);
+  EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
+  EXPECT_EQ(le(wav, 16, 4), 16u);
+  EXPECT_EQ(le(wav, 20, 2), 1u) << "PCM";
+  EXPECT_EQ(le(wav, 22, 2), 2u) << "stereo";
+  EXPECT_EQ(le(wav, 24, 4), 44100u);
+  EXPECT_EQ(le(wav, 28, 4), 44100u * 4);
+  EXPECT_EQ(le(wav, 32, 2), 4u);
+  EXPECT_EQ(le(wav, 34, 2), 16u);
+  EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
+  EXPECT_EQ(le(wav, 40, 4), wav.size() - 44);
+  const long frames = songFrames(ninjaSong);
+  EXPECT_EQ(long(wav.size()), 44 + 4 * frames);
+  double seconds = double(frames) / 44100.0;
+  EXPECT_GE(seconds, 60.0);
+  EXPECT_LE(seconds, 120.0);
+
+  std::vector<int16_t> s = samplesOf(wav);
+  int peak = 0;
+  std::vector<float> f(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    peak = std::max(peak, std::abs(int(s[i])));
+    f[i] = float(s[i]) / 32767.0f;
+  }
+  EXPECT_LE(peak, 29204) << "peak " << 20.0 * std::log10(peak / 32767.0) << " dBFS, allowed -1 dBFS";
+  EXPECT_NEAR(loudnessLufs(f), -14.0, 0.5);
+
+  // The loop point: the step from the last frame to the first, and its curvature,
+  // are no larger than what the music does anyway 999 times in 1000.
+  const size_t n = s.size();
+  for (int c = 0; c < 2; ++c) {
+    int step = std::abs(s[c] - s[n - 2 + c]);
+    int bend = std::abs(s[c] - 2 * s[n - 2 + c] + s[n - 4 + c]);
+    double stepLimit = stepQuantile(s, c, 1, 0.999), bendLimit = stepQuantile(s, c, 2, 0.999);
+    EXPECT_LE(step, stepLimit) << "channel " << c << ": step across the loop point";
+    EXPECT_LE(bend, bendLimit) << "channel " << c << ": bend across the loop point";
+  }
+}
+
+TEST(ShowMusic, RendersTheSameBytesEveryTime) {
+  const std::vector<uint8_t>& first = showWav();
+  std::vector<uint8_t> second = wavBytes(renderSong(ninjaSong, -1, true));
+  ASSERT_EQ(first.size(), second.size());
+  auto diff = std::mismatch(first.begin(), first.end(), second.begin());
+  EXPECT_TRUE(diff.first == first.end()) << "first difference at byte " << (diff.first - first.begin());
+}
