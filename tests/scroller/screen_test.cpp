@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cstring>
+#include <iterator>
+
 #include "app/clock.h"
 #include "fonts.h"
 #include "glrig.h"
@@ -96,4 +99,41 @@ TEST_F(Screen, SceneFramesMoveTheStripInTime) {
   }
   EXPECT_GE(firstLit, 18730u);
   EXPECT_LE(firstLit, 18750u);
+}
+
+// With the show's own font (when the pictures are built): every glyph is visible in the
+// strip's rows, and a few paragraphs go to scroller-strip.png, three times enlarged.
+TEST_F(Screen, RealFontGlyphsLieInTheStripRows) {
+  const std::string path = std::string(SHOW_DIR) + "/font.png";
+  testing::internal::CaptureStderr();
+  const bool loaded = pngLoadRaw(path.c_str(), &fontImage) == 1;
+  resetScroller();
+  const std::string said = testing::internal::GetCapturedStderr();
+  if (!loaded) GTEST_SKIP() << "no " << path << " (build the target pictures)";
+  ASSERT_EQ(said, "");
+  for (int k = 0; k < 36; ++k) {
+    int hidden = 0, shown = 0;
+    for (int r = 0; r < 10; ++r)
+      for (int c = glyphBounds[k]; c < glyphBounds[k + 1]; ++c)
+        (r < 2 ? hidden : shown) += fontImage.Data[r * 1024 + c] != 0;
+    EXPECT_TRUE(hidden == 0 && shown > 0) << "glyph " << glyphAlphabet[k] << ": " << hidden
+                                          << " pixels in rows 0-1, " << shown << " in rows 2-9";
+  }
+  const int entries[] = {6, 9, 22, 39, 47};
+  Pixels strip;
+  strip.width = 640 * 3;
+  strip.height = int(std::size(entries)) * 36;
+  strip.rgb.assign(size_t(strip.width) * strip.height * 3, 0);
+  for (size_t i = 0; i < std::size(entries); ++i) {
+    memset(scrollBuffer, 0, sizeof scrollBuffer);
+    scrollCursor = 0, scrollTextIndex = entries[i], scrollTextPos = 0;
+    advanceScroller(scrollLastTime);
+    glClear(GL_COLOR_BUFFER_BIT);
+    drawFooterAndScroller(scrollLastTime);
+    const Pixels p = readScreen();
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < strip.width; ++x)
+        memcpy(&strip.rgb[((i * 36 + 3 + y) * strip.width + x) * 3], p.at(x / 3, y / 3), 3);
+  }
+  EXPECT_TRUE(writePng("scroller-strip.png", strip));
 }
