@@ -22,7 +22,7 @@ const char* const scrollTexts[] = {
     "Hi there and welcome to the invitation intro of Kessivar 2002, the lakes"
     "ide demoparty!!! ",
     // 7: 64 characters
-    "Four days of demos, music and art on the shore of lake Ostrakka!",
+    "Four days of demos, music and graphics by lake Velmo in Velmola!",
     // 8: 6 characters, all shown blank
     "      ",
     // 9: 138 characters
@@ -76,11 +76,11 @@ const char* const scrollTexts[] = {
     // 29: 13 characters, all shown blank
     "      -      ",
     // 30: 337 characters
-    "Competitions: we run a demo compo (PC and Amiga), a 64k intro compo, a 4"
-    "k intro compo, a graphics compo (pixel and rendered), a multichannel and"
-    " a tracked music compo, and of course the wild compo for everything else"
-    ". The prize money is over 3000 euros in total, and the winners also get "
-    "their names painted on the Kessivar wall of fame.",
+    "Competitions: we run a PC demo compo, an oldskool demo compo, a 64k intr"
+    "o and a 4k intro compo, pixel and rendered graphics compos, tracked (4 c"
+    "hannels) and streamed music compos, and of course the wild compo for any"
+    "thing that runs or plays. There are 1500 euros in prizes, and every winn"
+    "er also gets a name painted on the Kessivar wall.",
     // 31: 14 characters, all shown blank
     "      -       ",
     // 32: 14 characters, all shown blank
@@ -89,13 +89,13 @@ const char* const scrollTexts[] = {
     "      -       ",
     // 34: 557 characters, 3 trailing spaces
     "Rules in short: every entry must be your own work and must not have been"
-    " shown at any other party. Demos may last at most 8 minutes, intros must"
-    " fit their size limit including the player. Graphics may not be scanned "
-    "or traced from someone else's work, and bring your work stages. Music ma"
-    "y be at most 4 minutes long. Deadline for all entries is Saturday at 12:"
-    "00, so do not wait until the very last minute. Remote entries are welcom"
-    "e: send them to the compo crew before Friday. The full rules are on our "
-    "web page. Voting is done on paper by all visitors.   ",
+    " shown at any other party. Demos may take at most 10 MB and 8 minutes, i"
+    "ntros must fit their size limit including the player. Graphics may not b"
+    "e scanned or traced from someone else's work, so bring your work stages."
+    " Streamed music may be at most 3 minutes long. Deadline for all entries "
+    "is Saturday at 12:00, so please be on time. Remote entries are welcome: "
+    "send them to the compo crew before Friday. All entries are shown on the "
+    "big screen and voted on with your entrance ticket.   ",
     // 35: 13 characters, all shown blank
     "      -      ",
     // 36: 13 characters, all shown blank
@@ -103,19 +103,19 @@ const char* const scrollTexts[] = {
     // 37: 13 characters, all shown blank
     "      -      ",
     // 38: 93 characters, 4 trailing spaces
-    "Entrance fee: 20 euros for all four days, only 10 euros for a visitor wi"
-    "thout a computer.    ",
+    "Entrance: 25 euros for all four days, and you can stay from the first to"
+    " the last minute.    ",
     // 39: 716 characters, 3 trailing spaces
     "What to bring: your computer and monitor, a network card and a 10 metre "
-    "cable, an extension cord with three sockets, a sleeping bag, a towel for"
-    " the sauna and your own mug for the cafe. Power and network are free for"
-    " all. Sleeping is in the quiet gym hall next door; do not sleep under th"
-    "e tables in the party hall. The doors open on Thursday at 16:00 and the "
-    "party ends on Sunday at 14:00. There is a shop in the village, but bring"
-    " some food or money for the cafe. Alcohol and smoking are not allowed in"
-    "side the hall, and drunk people will be thrown out. Keep the hall clean "
-    "and do not steal cables. Velmola is 35 km north of the city; follow the "
-    "signs from the railway station or take the party bus on Thursday.   ",
+    "cable, a power strip, headphones, a sleeping bag, a towel for the sauna "
+    "and your own mug for the cafe. Power and network are free for all. Sleep"
+    "ing is in the quiet gym hall next door; do not sleep under the tables in"
+    " the party hall. The doors open on Thursday at 18:00 and the party ends "
+    "on Sunday at 14:00. There is a shop in the village, but bring some food "
+    "or money for the cafe. Alcohol and smoking are not allowed inside the ha"
+    "ll, and drunk people will be thrown out. Keep the hall clean and do not "
+    "steal any cables. Ostrakka Hall is 800 m from Velmola railway station, b"
+    "us 14 stops at the door and the car park behind the hall is free.   ",
     // 40: 13 characters, all shown blank
     "      -      ",
     // 41: 13 characters, all shown blank
@@ -141,17 +141,17 @@ const char* const scrollTexts[] = {
     "Kvartsi Boys, H\366lmi Crew, Tundrakoodi, Paper Lanterns, Mekaniikka, Bluef"
     "in Tracker, ",
     // 48: 79 characters, 1 trailing space
-    "Cabbage Club, Northlight Pixels, Sinusvalo, Dusty Floppy, Ohmsquad, Terv"
+    "Cabbage Club, Northlight Pixels, Sinusrasa, Dusty Floppy, Ohmsquad, Terv"
     "aleka, ",
     // 49: 81 characters, 1 trailing space
-    "Beta Salmon, The Late Night Loaders, Kumisaapas, Moose Logics, Fenrix, N"
+    "Beta Salmon, The Late Night Loaders, Kumisaapas, Moose Logics, Fenlux, N"
     "ordvarp, ",
     // 50: 82 characters, 1 trailing space
-    "Pinewood Coders, Iltarusko, Quadrat, Velmola Youth Club, Grey Harbor, Sp"
+    "Pinewood Coders, Iltarusko, Quadrok, Velmola Youth Club, Grey Harbor, Sp"
     "indlewix, ",
     // 51: 81 characters, 1 trailing space
-    "Lakeside Lamers, Copper Kettle Crew, Ultramarine, Jarvi Pixels, Soft Thu"
-    "nder and ",
+    "Lakeside Lamers, Copper Kettle Crew, Ultramaroon, Jarvi Pixels, Soft Thi"
+    "mble and ",
     // 52: 72 characters
     "everyone who ever came to a Kessivar party. See you again this summer!!!",
     // 53: 14 characters, all shown blank
