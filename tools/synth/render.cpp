@@ -15,6 +15,7 @@ constexpr int controlBlock = 32;       // samples between pitch/cutoff/duck upda
 constexpr double tailSeconds = 6.0;    // notes ringing past the end are kept this long
 constexpr double warmSeconds = 8.0;    // effects run over the loop's end first, for the wrap
 constexpr double duckSeconds = 0.22;   // length of the dip after each kick
+constexpr double duckAttack = 0.004;   // the dip's way down: fast, but not a click
 constexpr const char* duckSource = "kick";
 
 // ---- parsed song ---------------------------------------------------------------
@@ -168,12 +169,14 @@ void voiceRelease(Voice& v) {
   v.gateLeft = -1;
 }
 
-// Level of the sidechain dip `since` samples after a kick: 1 - duck at the hit,
-// back to 1 after duckSeconds.
+// Level of the sidechain dip `since` samples after a kick: down to 1 - duck
+// over duckAttack seconds, then back to 1 by duckSeconds.
 float duckGain(float duck, long since) {
-  double t = double(since) / (duckSeconds * sampleRate);
-  if (duck <= 0.0f || t >= 1.0) return 1.0f;
-  return float(1.0 - duck * (1.0 - t) * (1.0 - t));
+  double t = double(since) / sampleRate;
+  if (duck <= 0.0f || t >= duckSeconds) return 1.0f;
+  if (t < duckAttack) return float(1.0 - duck * t / duckAttack);
+  double back = (t - duckAttack) / (duckSeconds - duckAttack);
+  return float(1.0 - duck * (1.0 - back) * (1.0 - back));
 }
 
 float saturate(float x, float drive) {
@@ -186,7 +189,8 @@ float saturate(float x, float drive) {
 struct BlockParams {
   double hz;               // main oscillator pitch
   float detune;            // frequency ratio of the right copy (left uses its inverse)
-  float gainL, gainR;      // pan, volume, velocity and duck together
+  float gainL, gainR;      // pan, volume, velocity and duck together, at the block start
+  float stepL, stepR;      // gain change per sample, so the duck moves without zipper steps
 };
 
 // One control block (n <= controlBlock samples) of a voice, added into the
@@ -214,8 +218,8 @@ void voiceBlock(Voice& v, const Instrument& ins, const BlockParams& p, float cut
     envStep(v.fenv, ins.filterEnv);
     float outL = saturate(svfStep(v.filter[0], ins.filter, left), ins.drive) * a;
     float outR = wide ? saturate(svfStep(v.filter[1], ins.filter, right), ins.drive) * a : outL;
-    out[2 * i] += outL * p.gainL;
-    out[2 * i + 1] += outR * p.gainR;
+    out[2 * i] += outL * (p.gainL + p.stepL * float(i));
+    out[2 * i + 1] += outR * (p.gainR + p.stepR * float(i));
   }
 }
 
@@ -228,8 +232,10 @@ void voiceRun(Voice& v, const Instrument& ins, float cutoffOct, long kickAge, lo
   for (long done = 0; done < count && v.active;) {
     int n = int(std::min<long>(controlBlock, count - done));
     if (v.gateLeft >= 0 && v.gateLeft < n) n = std::max<long>(1, v.gateLeft);
-    float g = ins.volume * v.velocity * duckGain(ins.duck, kickAge + done);
-    BlockParams p{noteToHz(v.note + v.drop), detune, g * std::cos(panAngle), g * std::sin(panAngle)};
+    const float g0 = ins.volume * v.velocity * duckGain(ins.duck, kickAge + done);
+    const float dg = (ins.volume * v.velocity * duckGain(ins.duck, kickAge + done + n) - g0) / float(n);
+    const float panL = std::cos(panAngle), panR = std::sin(panAngle);
+    BlockParams p{noteToHz(v.note + v.drop), detune, g0 * panL, g0 * panR, dg * panL, dg * panR};
     voiceBlock(v, ins, p, cutoffOct, n, out + 2 * done);
     v.drop *= pitchCoef;
     done += n;

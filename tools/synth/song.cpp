@@ -17,7 +17,7 @@ const Instrument instruments[] = {
   {"kick",     waveSine,     1,  0,  0.5f, waveSine,  0,    0,    0.25f, 0.004f, 33, 40,  0.022f,
      {0.0005f, 0.5f, 0, 0.05f},      filterLow,   6000, 0.7f, 0,     {0.001f, 0.1f, 0, 0.1f},
      0,    1.5f, 0,     0.85f, 0,     0,    0.02f, 0},
-  {"clap",     waveSine,     1,  0,  0.5f, waveSine,  0,    0,    0.9f,  0,      55, 12,  0.015f,
+  {"snare",    waveSine,     1,  0,  0.5f, waveSine,  0,    0,    0.9f,  0,      55, 12,  0.015f,
      {0.001f, 0.22f, 0, 0.05f},      filterHigh,  220,  0.7f, 0,     {0.001f, 0.1f, 0, 0.1f},
      0,    0,    0,     0.4f,  0,     0,    0.25f, 0},
   {"hat",      waveNoise,    1,  0,  0.5f, waveSine,  0,    0,    0,     0,      60, 0,   0,
@@ -47,7 +47,7 @@ const Instrument instruments[] = {
 };
 
 const Track tracks[] = {
-  {"kick", "kick", 2},     {"clap", "clap", 2},     {"hat", "hat", 2},
+  {"kick", "kick", 2},     {"snare", "snare", 2},   {"hat", "hat", 2},
   {"openhat", "openhat", 2}, {"bass", "bass", 3},   {"arp", "arp", 4},
   {"lead", "lead", 3},     {"padlow", "pad", 3},    {"padmid", "pad", 3},
   {"padhigh", "pad", 3},   {"crash", "crash", 2},   {"riser", "riser", 2},
@@ -57,8 +57,8 @@ const Pattern patterns[] = {
   // drums
   {"kick",      "x . . . x . . . x . . . x . . ."},
   {"kickFill",  "x . . . x . . . x . . . x . x:7 x:8"},
-  {"clap",      ". . . . x . . . . . . . x . . ."},
-  {"clapFill",  ". . . . x . . . x:6 . x:7 x:7 x . x:8 x"},
+  {"snare",     ". . . . x . . . . . . . x . . ."},
+  {"snareFill", ". . . . x . . . x:6 . x:7 x:7 x . x:8 x"},
   {"roll8",     "x:3 . x:3 . x:4 . x:4 . x:5 . x:5 . x:6 . x:6 ."},
   {"roll16",    "x:6 x:6 x:6 x:7 x:7 x:7 x:7 x:8 x:8 x:8 x:8 x x x x x"},
   {"hatIntro",  ". . x:6 . . . x:6 . . . x:6 . . . x:6 x:3"},
@@ -110,35 +110,35 @@ const Pattern patterns[] = {
   {"leadB8",    "C6 . . B5 . . A5 . G5 . . . E5 . D5 ."},
 };
 
-// Columns: kick, clap, hat, openhat, bass, arp, lead, padlow, padmid, padhigh, crash, riser.
+// Columns: kick, snare, hat, openhat, bass, arp, lead, padlow, padmid, padhigh, crash, riser.
 const OrderRow order[] = {
     // intro: beat, bass, arp opening up, pads
     {{"kick", "", "hatIntro", "", "bassA", "arpA", "", "lowA", "midA", "highA", "crash", ""}},  // bar 0
     {{"kick", "", "hatIntro", "", "bassA", "arpA", "", "hold", "hold", "hold", "", ""}},  // bar 1
     {{"kick", "", "hatIntro", "", "bassF", "arpF", "", "lowF", "midF", "highF", "", ""}},  // bar 2
     {{"kick", "", "hatIntro", "", "bassF", "arpF", "", "hold", "hold", "hold", "", ""}},  // bar 3
-    {{"kick", "clap", "hat", "", "bassC", "arpC", "", "lowC", "midC", "highC", "", ""}},  // bar 4
-    {{"kick", "clap", "hat", "", "bassC", "arpC", "", "hold", "hold", "hold", "", ""}},  // bar 5
-    {{"kick", "clap", "hat", "", "bassG", "arpG", "", "lowG", "midG", "highG", "", ""}},  // bar 6
-    {{"kick", "clapFill", "hat", "", "bassG", "arpG", "", "hold", "hold", "hold", "", ""}},  // bar 7
+    {{"kick", "snare", "hat", "", "bassC", "arpC", "", "lowC", "midC", "highC", "", ""}},  // bar 4
+    {{"kick", "snare", "hat", "", "bassC", "arpC", "", "hold", "hold", "hold", "", ""}},  // bar 5
+    {{"kick", "snare", "hat", "", "bassG", "arpG", "", "lowG", "midG", "highG", "", ""}},  // bar 6
+    {{"kick", "snareFill", "hat", "", "bassG", "arpG", "", "hold", "hold", "hold", "", ""}},  // bar 7
     // lead enters
-    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadA1", "lowA", "midA", "highA", "crash", ""}},  // bar 8
-    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadA2", "hold", "hold", "hold", "", ""}},  // bar 9
-    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadA3", "lowF", "midF", "highF", "", ""}},  // bar 10
-    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadA4", "hold", "hold", "hold", "", ""}},  // bar 11
-    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadA5", "lowC", "midC", "highC", "", ""}},  // bar 12
-    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadA6", "hold", "hold", "hold", "", ""}},  // bar 13
-    {{"kick", "clap", "hat", "ohat", "bassG", "arpG", "leadA7", "lowG", "midG", "highG", "", ""}},  // bar 14
-    {{"kick", "clapFill", "hat", "ohat", "bassG", "arpG", "leadA8", "hold", "hold", "hold", "", ""}},  // bar 15
+    {{"kick", "snare", "hat", "ohat", "bassA", "arpA", "leadA1", "lowA", "midA", "highA", "crash", ""}},  // bar 8
+    {{"kick", "snare", "hat", "ohat", "bassA", "arpA", "leadA2", "hold", "hold", "hold", "", ""}},  // bar 9
+    {{"kick", "snare", "hat", "ohat", "bassF", "arpF", "leadA3", "lowF", "midF", "highF", "", ""}},  // bar 10
+    {{"kick", "snare", "hat", "ohat", "bassF", "arpF", "leadA4", "hold", "hold", "hold", "", ""}},  // bar 11
+    {{"kick", "snare", "hat", "ohat", "bassC", "arpC", "leadA5", "lowC", "midC", "highC", "", ""}},  // bar 12
+    {{"kick", "snare", "hat", "ohat", "bassC", "arpC", "leadA6", "hold", "hold", "hold", "", ""}},  // bar 13
+    {{"kick", "snare", "hat", "ohat", "bassG", "arpG", "leadA7", "lowG", "midG", "highG", "", ""}},  // bar 14
+    {{"kick", "snareFill", "hat", "ohat", "bassG", "arpG", "leadA8", "hold", "hold", "hold", "", ""}},  // bar 15
     // lead, second half of the tune
-    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadB1", "lowA", "midA", "highA", "crash", ""}},  // bar 16
-    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadB2", "hold", "hold", "hold", "", ""}},  // bar 17
-    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadB3", "lowF", "midF", "highF", "", ""}},  // bar 18
-    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadB4", "hold", "hold", "hold", "", ""}},  // bar 19
-    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadB5", "lowC", "midC", "highC", "", ""}},  // bar 20
-    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadB6", "hold", "hold", "hold", "", ""}},  // bar 21
-    {{"kick", "clap", "hat", "ohat", "bassG", "arpG", "leadB7", "lowG", "midG", "highG", "", ""}},  // bar 22
-    {{"kick", "clapFill", "hat", "ohat", "bassG", "arpG", "leadB8", "hold", "hold", "hold", "", ""}},  // bar 23
+    {{"kick", "snare", "hat", "ohat", "bassA", "arpA", "leadB1", "lowA", "midA", "highA", "crash", ""}},  // bar 16
+    {{"kick", "snare", "hat", "ohat", "bassA", "arpA", "leadB2", "hold", "hold", "hold", "", ""}},  // bar 17
+    {{"kick", "snare", "hat", "ohat", "bassF", "arpF", "leadB3", "lowF", "midF", "highF", "", ""}},  // bar 18
+    {{"kick", "snare", "hat", "ohat", "bassF", "arpF", "leadB4", "hold", "hold", "hold", "", ""}},  // bar 19
+    {{"kick", "snare", "hat", "ohat", "bassC", "arpC", "leadB5", "lowC", "midC", "highC", "", ""}},  // bar 20
+    {{"kick", "snare", "hat", "ohat", "bassC", "arpC", "leadB6", "hold", "hold", "hold", "", ""}},  // bar 21
+    {{"kick", "snare", "hat", "ohat", "bassG", "arpG", "leadB7", "lowG", "midG", "highG", "", ""}},  // bar 22
+    {{"kick", "snareFill", "hat", "ohat", "bassG", "arpG", "leadB8", "hold", "hold", "hold", "", ""}},  // bar 23
     // breakdown: pads, lead, riser and snare roll
     {{"", "", "", "", "", "arpA", "leadA1", "lowA", "midA", "highA", "crash", ""}},  // bar 24
     {{"", "", "", "", "", "arpA", "leadA2", "hold", "hold", "hold", "", ""}},  // bar 25
@@ -149,23 +149,23 @@ const OrderRow order[] = {
     {{"", "roll8", "", "", "", "arpG", "leadA7", "lowG", "midG", "highG", "", "hold"}},  // bar 30
     {{"", "roll16", "", "", "", "arpG", "leadA8", "hold", "hold", "hold", "", "hold"}},  // bar 31
     // drop
-    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadA1", "lowA", "midA", "highA", "crash", ""}},  // bar 32
-    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadA2", "hold", "hold", "hold", "", ""}},  // bar 33
-    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadA3", "lowF", "midF", "highF", "", ""}},  // bar 34
-    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadA4", "hold", "hold", "hold", "", ""}},  // bar 35
-    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadA5", "lowC", "midC", "highC", "", ""}},  // bar 36
-    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadA6", "hold", "hold", "hold", "", ""}},  // bar 37
-    {{"kick", "clap", "hat", "ohat", "bassG", "arpG", "leadA7", "lowG", "midG", "highG", "", ""}},  // bar 38
-    {{"kick", "clapFill", "hat", "ohat", "bassG", "arpG", "leadA8", "hold", "hold", "hold", "", ""}},  // bar 39
+    {{"kick", "snare", "hat", "ohat", "bassA", "arpA", "leadA1", "lowA", "midA", "highA", "crash", ""}},  // bar 32
+    {{"kick", "snare", "hat", "ohat", "bassA", "arpA", "leadA2", "hold", "hold", "hold", "", ""}},  // bar 33
+    {{"kick", "snare", "hat", "ohat", "bassF", "arpF", "leadA3", "lowF", "midF", "highF", "", ""}},  // bar 34
+    {{"kick", "snare", "hat", "ohat", "bassF", "arpF", "leadA4", "hold", "hold", "hold", "", ""}},  // bar 35
+    {{"kick", "snare", "hat", "ohat", "bassC", "arpC", "leadA5", "lowC", "midC", "highC", "", ""}},  // bar 36
+    {{"kick", "snare", "hat", "ohat", "bassC", "arpC", "leadA6", "hold", "hold", "hold", "", ""}},  // bar 37
+    {{"kick", "snare", "hat", "ohat", "bassG", "arpG", "leadA7", "lowG", "midG", "highG", "", ""}},  // bar 38
+    {{"kick", "snareFill", "hat", "ohat", "bassG", "arpG", "leadA8", "hold", "hold", "hold", "", ""}},  // bar 39
     // last round; the arp closes again for the restart
-    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadB1", "lowA", "midA", "highA", "crash", ""}},  // bar 40
-    {{"kick", "clap", "hat", "ohat", "bassA", "arpA", "leadB2", "hold", "hold", "hold", "", ""}},  // bar 41
-    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadB3", "lowF", "midF", "highF", "", ""}},  // bar 42
-    {{"kick", "clap", "hat", "ohat", "bassF", "arpF", "leadB4", "hold", "hold", "hold", "", ""}},  // bar 43
-    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadB5", "lowC", "midC", "highC", "", ""}},  // bar 44
-    {{"kick", "clap", "hat", "ohat", "bassC", "arpC", "leadB6", "hold", "hold", "hold", "", ""}},  // bar 45
-    {{"kick", "clap", "hat", "ohat", "bassG", "arpG", "leadB7", "lowG", "midG", "highG", "", ""}},  // bar 46
-    {{"kickFill", "clapFill", "hat", "ohat", "bassG", "arpG", "leadB8", "hold", "hold", "hold", "", ""}},  // bar 47
+    {{"kick", "snare", "hat", "ohat", "bassA", "arpA", "leadB1", "lowA", "midA", "highA", "crash", ""}},  // bar 40
+    {{"kick", "snare", "hat", "ohat", "bassA", "arpA", "leadB2", "hold", "hold", "hold", "", ""}},  // bar 41
+    {{"kick", "snare", "hat", "ohat", "bassF", "arpF", "leadB3", "lowF", "midF", "highF", "", ""}},  // bar 42
+    {{"kick", "snare", "hat", "ohat", "bassF", "arpF", "leadB4", "hold", "hold", "hold", "", ""}},  // bar 43
+    {{"kick", "snare", "hat", "ohat", "bassC", "arpC", "leadB5", "lowC", "midC", "highC", "", ""}},  // bar 44
+    {{"kick", "snare", "hat", "ohat", "bassC", "arpC", "leadB6", "hold", "hold", "hold", "", ""}},  // bar 45
+    {{"kick", "snare", "hat", "ohat", "bassG", "arpG", "leadB7", "lowG", "midG", "highG", "", ""}},  // bar 46
+    {{"kickFill", "snareFill", "hat", "ohat", "bassG", "arpG", "leadB8", "hold", "hold", "hold", "", ""}},  // bar 47
 };
 
 const Sweep sweeps[] = {
