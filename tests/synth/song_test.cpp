@@ -96,6 +96,45 @@ TEST(SongData, NoteAtTheEndRingsOnIntoTheStart) {
   EXPECT_LE(seam, 1.5f * around) << "step across the loop point " << seam << ", largest step before it " << around;
 }
 
+TEST(SongData, NotesSoundAtTheirPitchOnTheirRows) {
+  const Instrument sine = {"sine", waveSine, 1, 0, 0.5f, waveSine, 0, 0, 0, 0, 60, 0, 0,
+                           {0.001f, 0.1f, 1.0f, 0.005f}, filterLow, 20000, 0.707f, 0,
+                           {0.001f, 0.1f, 0, 0.1f}, 0, 0, 0, 0.5f, 0, 0, 0, 0};
+  const Track track[] = {{"sine", "sine", 2}};
+  const Pattern pattern[] = {{"tune", ". . . . A4 . . = . . . . C#5 . Bb3:3 ="}};
+  const OrderRow order[] = {{{"tune"}}};
+  Song s{4725, &sine, 1, track, 1, pattern, 1, order, 1, nullptr, 0, 3.0f, 0.4f, 0.7f, 0.4f, 1.0f, 0.8f};
+  std::vector<float> x = renderSong(s, -1, false);
+  ASSERT_EQ(x.size(), 2u * 16 * 4725);
+  auto rows = [&](int from, int to, int skip = 0) {  // rows [from, to), less `skip` frames at the start
+    return std::vector<float>(x.begin() + 2 * (from * 4725 + skip), x.begin() + 2 * to * 4725);
+  };
+  const int settle = 441;  // 10 ms: the previous note's release is over
+  auto level = [](const std::vector<float>& v) {
+    float m = 0;
+    for (size_t i = 0; i < v.size(); i += 2) m = std::max(m, std::fabs(v[i]));
+    return m;
+  };
+  auto hz = [](const std::vector<float>& v) {  // from upward zero crossings of the left channel
+    double first = -1, last = 0;
+    int n = 0;
+    for (size_t i = 2; i < v.size(); i += 2)
+      if (v[i - 2] < 0 && v[i] >= 0) {
+        double t = double(i / 2 - 1) + v[i - 2] / (v[i - 2] - v[i]);
+        if (first < 0) first = t;
+        last = t, n++;
+      }
+    return (n - 1) * 44100.0 / (last - first);
+  };
+  EXPECT_LT(level(rows(0, 4)), 1e-4f) << "silent before the first note on row 4";
+  EXPECT_GT(level(rows(4, 5)), 0.3f) << "the note starts on row 4";
+  EXPECT_NEAR(1200 * std::log2(hz(rows(4, 7)) / 440.0), 0.0, 1.0) << "A4";
+  EXPECT_LT(level(rows(8, 12)), 1e-4f) << "\"=\" on row 7 releases the note";
+  EXPECT_NEAR(1200 * std::log2(hz(rows(12, 14)) / 554.365), 0.0, 1.0) << "C#5";
+  EXPECT_NEAR(1200 * std::log2(hz(rows(14, 15, settle)) / 233.082), 0.0, 1.0) << "Bb3";
+  EXPECT_NEAR(level(rows(14, 15, settle)) / level(rows(12, 14)), 3.0 / 9.0, 0.02) << "velocity 3 of 9";
+}
+
 TEST(ShowMusic, FinishedLoopIsWellFormedLoudAndClean) {
   const std::vector<uint8_t>& wav = showWav();
   ASSERT_GT(wav.size(), 44u);
