@@ -196,6 +196,12 @@ TEST(Mastering, LoudnessReadsLikeTheStandard) {
     EXPECT_NEAR(peakDbfs(x), db(amp), 0.01);
   }
   EXPECT_EQ(loudnessLufs(std::vector<float>(2 * sampleRate, 0.0f)), -200.0);
+  // A tone at a quarter of the sample rate, sampled 45 degrees off its crests:
+  // every sample is at -3 dB, the wave itself reaches 0 dB between them.
+  std::vector<float> q(2 * 4400);  // whole periods: the buffer is read as a loop
+  for (size_t i = 0; i < q.size() / 2; ++i) q[2 * i] = q[2 * i + 1] = float(std::sin(pi / 2 * double(i) + pi / 4));
+  EXPECT_NEAR(peakDbfs(q), -3.01, 0.01);
+  EXPECT_NEAR(truePeakDbfs(q), 0.0, 0.1);
 }
 
 TEST(Mastering, LimiterHoldsTheCeilingSmoothlyAroundTheLoop) {
@@ -219,6 +225,7 @@ TEST(Mastering, LimiterHoldsTheCeilingSmoothlyAroundTheLoop) {
     }
   }
   EXPECT_LE(peak, ceiling);
+  EXPECT_LE(truePeakDbfs(y), db(ceiling) + 0.01) << "between the samples too";
   EXPECT_LT(worstJump, 0.05f) << "gain moves in small steps, no clicks";
   EXPECT_LT(y[2 * 20] / x[2 * 20], 0.99f) << "the burst at the end ducks the loop's start";
   const int far = n / 2 + 110;  // a crest of the tone, a second away from the burst

@@ -165,6 +165,7 @@ TEST(ShowMusic, FinishedLoopIsWellFormedLoudAndClean) {
   }
   EXPECT_LE(peak, 29204) << "peak " << 20.0 * std::log10(peak / 32767.0) << " dBFS, allowed -1 dBFS";
   EXPECT_NEAR(loudnessLufs(f), -14.0, 0.5);
+  EXPECT_LE(truePeakDbfs(f), -1.0) << "no overs in a player's reconstruction either";
 
   // The loop point: the step from the last frame to the first, and its curvature,
   // are no larger than what the music does anyway 999 times in 1000.

@@ -17,6 +17,10 @@ constexpr double warmSeconds = 8.0;    // effects run over the loop's end first,
 constexpr double duckSeconds = 0.22;   // length of the dip after each kick
 constexpr double duckAttack = 0.004;   // the dip's way down: fast, but not a click
 constexpr const char* duckSource = "kick";
+// Stereo width, 0 = mono .. 1 = hard left/right: of the unison copies of a
+// voice, of the delay's ping-pong and of the reverb. Kept modest so the mix
+// holds together in mono.
+constexpr float unisonWidth = 0.5f, delayWidth = 0.6f, reverbWidth = 0.5f;
 
 // ---- parsed song ---------------------------------------------------------------
 
@@ -179,6 +183,14 @@ float duckGain(float duck, long since) {
   return float(1.0 - duck * (1.0 - back) * (1.0 - back));
 }
 
+// Pulls a stereo pair towards its middle: width 1 leaves it, 0 makes it mono.
+void narrow(float& l, float& r, float width) {
+  const float keep = 0.5f * (1.0f + width), cross = 0.5f * (1.0f - width);
+  const float nl = keep * l + cross * r;
+  r = keep * r + cross * l;
+  l = nl;
+}
+
 float saturate(float x, float drive) {
   if (drive <= 0.0f) return x;
   float y = x * drive;
@@ -211,8 +223,11 @@ void voiceBlock(Voice& v, const Instrument& ins, const BlockParams& p, float cut
     v.noise *= noiseCoef;
     float left = centre, right = centre;
     if (wide) {
-      left += oscStep(v.osc[1], ins.wave1, incL, ins.width);
-      right += oscStep(v.osc[2], ins.wave1, incR, ins.width);
+      float l = oscStep(v.osc[1], ins.wave1, incL, ins.width);
+      float r = oscStep(v.osc[2], ins.wave1, incR, ins.width);
+      narrow(l, r, unisonWidth);
+      left += l;
+      right += r;
     }
     float a = envStep(v.amp, ins.amp);
     envStep(v.fenv, ins.filterEnv);
@@ -371,9 +386,11 @@ std::vector<float> mixLoop(const Song& song, Buses& b) {
   reverbInit(reverb, song.reverbRoom, song.reverbDamp);
   std::vector<float> echo = effectLoop(b.delay, [&](float l, float r, float& ol, float& or_) {
     delayStep(delay, l, r, ol, or_);
+    narrow(ol, or_, delayWidth);
   });
   std::vector<float> room = effectLoop(b.reverb, [&](float l, float r, float& ol, float& or_) {
     reverbStep(reverb, l, r, ol, or_);
+    narrow(ol, or_, reverbWidth);
   });
   std::vector<float> mix(b.dry.size());
   for (size_t i = 0; i < mix.size(); ++i)

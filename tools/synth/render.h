@@ -12,7 +12,7 @@ namespace synth {
 
 struct MasterSettings {
   double targetLufs = -14.0;   // integrated loudness of the finished loop
-  double ceilingDbfs = -1.5;   // no sample above this after limiting (true peak stays under -1)
+  double ceilingDbfs = -1.3;   // true peak (4x oversampled) after limiting
 };
 
 // Empty if the song can be played; otherwise one line naming the first fault

@@ -214,6 +214,56 @@ double peakDbfs(const std::vector<float>& stereo) {
 }
 
 namespace {
+// 4x oversampling: the waveform at i + k/4 (k = 1..3) from samples i-7 .. i+8,
+// windowed sinc. Built on first use.
+constexpr int interpTaps = 16;
+struct Interpolator {
+  float h[3][interpTaps];  // [k - 1][j + 7]
+};
+
+const Interpolator& interpolator() {
+  static const Interpolator table = [] {
+    Interpolator t{};
+    for (int k = 1; k <= 3; ++k)
+      for (int j = -7; j <= 8; ++j) {
+        double x = k / 4.0 - j;  // distance from sample i + j, in samples
+        double window = 0.5 + 0.5 * std::cos(pi * x / 8.0);
+        t.h[k - 1][j + 7] = float(std::sin(pi * x) / (pi * x) * window);
+      }
+    return t;
+  }();
+  return table;
+}
+
+// Largest |value| of channel c between frames i and i + 1 (both excluded),
+// indices taken around the loop.
+float peakBetween(const std::vector<float>& stereo, long frames, long i, int c) {
+  const Interpolator& t = interpolator();
+  float window[interpTaps];
+  for (int j = 0; j < interpTaps; ++j) window[j] = stereo[2 * ((i + j - 7 + frames) % frames) + c];
+  float peak = 0.0f;
+  for (int k = 0; k < 3; ++k) {
+    float y = 0.0f;
+    for (int j = 0; j < interpTaps; ++j) y += t.h[k][j] * window[j];
+    peak = std::max(peak, std::fabs(y));
+  }
+  return peak;
+}
+
+// Peak of frame i and the waveform up to frame i + 1, both channels. Between
+// samples the waveform can rise at most a few dB above them, so it is only
+// read where a neighbouring sample reaches above `floor`.
+float framePeak(const std::vector<float>& stereo, long frames, long i, float floor) {
+  float peak = 0.0f;
+  long next = (i + 1) % frames;
+  for (int c = 0; c < 2; ++c) {
+    float a = std::fabs(stereo[2 * i + c]), b = std::fabs(stereo[2 * next + c]);
+    peak = std::max(peak, a);
+    if (std::max(a, b) > floor) peak = std::max(peak, peakBetween(stereo, frames, i, c));
+  }
+  return peak;
+}
+
 // Circular sliding minimum: out[n] = min of in[n - radius .. n + radius], indices
 // mod size. Van Herk / Gil-Werman: running minima within blocks of the window's
 // width, forwards and backwards, so each output is the smaller of two look-ups.
@@ -230,12 +280,19 @@ std::vector<float> loopMinimum(const std::vector<float>& in, int radius) {
 }
 }  // namespace
 
+double truePeakDbfs(const std::vector<float>& stereo) {
+  const long frames = long(stereo.size() / 2);
+  float peak = 0.0f;
+  for (long i = 0; i < frames; ++i) peak = std::max(peak, framePeak(stereo, frames, i, 0.0f));
+  return peak > 0.0f ? 20.0 * std::log10(peak) : -200.0;
+}
+
 void limitLoop(std::vector<float>& stereo, float ceiling, int lookahead, float releaseSeconds) {
   const size_t frames = stereo.size() / 2;
   if (frames == 0) return;
   std::vector<float> need(frames);
   for (size_t i = 0; i < frames; ++i) {
-    float peak = std::max(std::fabs(stereo[2 * i]), std::fabs(stereo[2 * i + 1]));
+    float peak = framePeak(stereo, long(frames), long(i), 0.5f * ceiling);
     need[i] = peak > ceiling ? ceiling / peak : 1.0f;
   }
   std::vector<float> gain = loopMinimum(need, lookahead);

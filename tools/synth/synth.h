@@ -127,10 +127,15 @@ double loudnessLufs(const std::vector<float>& stereo);
 // Peak of an interleaved buffer in dBFS (0 dBFS = 1.0); -200 for silence.
 double peakDbfs(const std::vector<float>& stereo);
 
+// True peak in dBFS: the peak of the waveform between the samples as well,
+// read 4x oversampled (the buffer taken as a loop); -200 for silence.
+double truePeakDbfs(const std::vector<float>& stereo);
+
 // Look-ahead peak limiter over a whole interleaved stereo buffer treated as a
-// loop (its end runs into its start): afterwards no sample exceeds `ceiling`
-// (linear). The gain moves smoothly: it ramps down over `lookahead` samples
-// ahead of a peak and recovers with a `releaseSeconds` time constant.
+// loop (its end runs into its start): afterwards no sample, and no point of the
+// waveform between samples (4x oversampled), exceeds `ceiling` (linear). The
+// gain moves smoothly: it ramps down over `lookahead` samples ahead of a peak
+// and recovers with a `releaseSeconds` time constant.
 void limitLoop(std::vector<float>& stereo, float ceiling, int lookahead, float releaseSeconds);
 
 
