@@ -33,8 +33,8 @@ using Delaunay = CGAL::Delaunay_triangulation_2<Kernel>;
 
 constexpr int W = sceneWidth, H = sceneHeight;
 constexpr int maxVertices = 241;        // indices are bytes; the format's own ceiling
-constexpr int maxStoredTriangles = 400;  // non-black triangles kept per frame
-constexpr double stopError = 6.0e6;      // stop when no triangle's squared error exceeds it
+constexpr int maxStoredTriangles = 240;  // non-black triangles kept per frame
+constexpr double stopError = 2.5e6;      // stop when no triangle's squared error exceeds it
 
 // An RGB image of W x H pixels, top row first.
 using Image = std::vector<uint8_t>;

@@ -1,6 +1,6 @@
 // The four shots of the animation, drawn with Cairo on black in flat cube-friendly
 // tones (white, greys, red): a ninja leaping across the moon, a shuriken spinning out
-// of a striped red sun, a ninja's shadow on a lit paper screen, and "2002" cut in two.
+// of a red sun, a ninja's shadow on a lit paper screen, and "2002" cut in two.
 #include "scenes.h"
 
 #include <cmath>
@@ -158,18 +158,19 @@ void drawMoon(cairo_t* cr, int f, int n) {
   drawNinja(cr, hip, 230, 1, pose, 1.0, f * 0.5);
 }
 
-// Shot 2: a striped red sun; a shuriken spins out of it towards the viewer.
+// Shot 2: a red sun over black mountains; a shuriken spins out of it towards the viewer.
 void drawShuriken(cairo_t* cr, int f, int n) {
   const double t = double(f) / (n - 1);
   const double sx = 430, sy = 225, sr = 190;
   setRed(cr, 1.0);
   disc(cr, sx, sy, sr);
+  // Black mountains cut the sun's lower edge.
+  static const Point ridge[] = {{0, 380}, {110, 330}, {200, 360}, {330, 290}, {400, 345},
+                                {470, 320}, {540, 360}, {640, 330}, {640, 480}, {0, 480}};
   cairo_set_source_rgb(cr, 0, 0, 0);
-  for (int i = 0; i < 3; ++i) {
-    const double y = sy + 40 + i * 45 - std::fmod(f * 0.9, 45.0);
-    const double w = 6 + (y - sy) * 0.12;
-    if (w > 0) cairo_rectangle(cr, 0, y, sceneWidth, w);
-  }
+  cairo_new_path(cr);
+  for (const Point& p : ridge) cairo_line_to(cr, p.x, p.y);
+  cairo_close_path(cr);
   cairo_fill(cr);
   // Flight: from small near the sun's centre out to the lower left, growing.
   const double g = smooth(t) * 0.7 + t * 0.3;
@@ -284,7 +285,7 @@ void strokeYear(cairo_t* cr, double dx, double dy) {
   cairo_translate(cr, 320 + dx, 245 + dy);
   cairo_scale(cr, 0.98, 1.3);
   cairo_translate(cr, -320, -235);
-  cairo_set_line_width(cr, 32);
+  cairo_set_line_width(cr, 38);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
   const double x = 52, y = 150;
