@@ -207,7 +207,8 @@ struct BlockParams {
 
 // One control block (n <= controlBlock samples) of a voice, added into the
 // interleaved stereo buffer `out`.
-void voiceBlock(Voice& v, const Instrument& ins, const BlockParams& p, float cutoffOct, int n, float* out) {
+void voiceBlock(Voice& v, const Instrument& ins, const BlockParams& p, float cutoffOct, int n,
+                float* out) {
   float cutoff = ins.cutoff * std::exp2(cutoffOct + ins.filterEnvOctaves * v.fenv.level +
                                         ins.keyTrack * float(v.note - 60.0) / 12.0f);
   bool wide = ins.unison > 1;
@@ -243,7 +244,8 @@ void voiceBlock(Voice& v, const Instrument& ins, const BlockParams& p, float cut
 void voiceRun(Voice& v, const Instrument& ins, float cutoffOct, long kickAge, long count, float* out) {
   const float panAngle = (std::clamp(ins.pan, -1.0f, 1.0f) + 1.0f) * float(pi) / 4.0f;
   const float detune = float(std::exp2(ins.detuneCents / 1200.0));
-  const float pitchCoef = ins.pitchDecay > 0.0f ? std::exp(-float(controlBlock) / (ins.pitchDecay * sampleRate)) : 0.0f;
+  const float pitchCoef =
+      ins.pitchDecay > 0.0f ? std::exp(-float(controlBlock) / (ins.pitchDecay * sampleRate)) : 0.0f;
   for (long done = 0; done < count && v.active;) {
     int n = int(std::min<long>(controlBlock, count - done));
     if (v.gateLeft >= 0 && v.gateLeft < n) n = std::max<long>(1, v.gateLeft);
@@ -309,6 +311,48 @@ struct Buses {
   std::vector<float> dry, delay, reverb;  // interleaved stereo
 };
 
+// Applies the cells of one row to every track. Past the last row nothing new
+// starts and every held note is released, as the next pass would do.
+void playRow(const Song& song, const Score& score, long row, std::vector<TrackState>& ts,
+             long& kickAge) {
+  const long rows = long(song.orderCount) * rowsPerBar;
+  const int kick = findTrack(song, duckSource);
+  for (int t = 0; t < song.trackCount; ++t) {
+    if (row >= rows) {
+      if (row == rows) releaseHeld(ts[t]);
+      continue;
+    }
+    const long bar = row / rowsPerBar;
+    if (!score.playing[t][bar]) {
+      if (row % rowsPerBar == 0) releaseHeld(ts[t]);
+      continue;
+    }
+    const Cell& c = score.bar[t][bar].cells[row % rowsPerBar];
+    playCell(ts[t], score.instrument[t], c, uint32_t(row * 131 + t * 7919 + 1));
+    if (t == kick && c.kind == cellNote) kickAge = 0;
+  }
+}
+
+// Renders one row of track t's voices into `scratch` (one row, stereo) and
+// adds it to the dry mix and the effect sends at interleaved index `at`.
+void renderRow(const Song& song, const Score& score, int t, long row, long kickAge, TrackState& ts,
+               std::vector<float>& scratch, Buses& out, long at) {
+  bool silent = true;
+  for (const Voice& v : ts.voices) silent = silent && !v.active;
+  if (silent) return;
+  const Instrument& ins = score.instrument[t];
+  const float off = sweepOffset(song, t, row);
+  std::fill(scratch.begin(), scratch.end(), 0.0f);
+  for (Voice& v : ts.voices)
+    if (v.active) voiceRun(v, ins, off, kickAge, song.samplesPerRow, scratch.data());
+  for (size_t i = 0; i < scratch.size(); ++i) {
+    out.dry[at + i] += scratch[i];
+    out.delay[at + i] += scratch[i] * ins.delaySend;
+    out.reverb[at + i] += scratch[i] * ins.reverbSend;
+  }
+}
+
+// The whole song and a tail of tailSeconds into the buses, row by row.
 void sequence(const Song& song, const Score& score, int solo, Buses& out) {
   const long rows = long(song.orderCount) * rowsPerBar;
   const long tailRows = long(std::ceil(tailSeconds * sampleRate / song.samplesPerRow));
@@ -318,42 +362,13 @@ void sequence(const Song& song, const Score& score, int solo, Buses& out) {
   out.reverb.assign(2 * total, 0.0f);
   std::vector<TrackState> ts(song.trackCount);
   for (int t = 0; t < song.trackCount; ++t) ts[t] = {std::vector<Voice>(song.tracks[t].voices), -1};
-  const int kick = findTrack(song, duckSource);
-  long kickAge = 1L << 30;
-  std::vector<float> trackRow(2 * song.samplesPerRow);  // one track's row, stereo
+  std::vector<float> scratch(2 * song.samplesPerRow);
+  long kickAge = 1L << 30;  // samples since the last kick
   for (long row = 0; row < rows + tailRows; ++row) {
-    for (int t = 0; t < song.trackCount; ++t) {
-      const Instrument& ins = score.instrument[t];
-      if (row >= rows) {
-        if (row == rows) releaseHeld(ts[t]);
-        continue;
-      }
-      long bar = row / rowsPerBar;
-      if (!score.playing[t][bar]) {
-        if (row % rowsPerBar == 0) releaseHeld(ts[t]);
-        continue;
-      }
-      const Cell& c = score.bar[t][bar].cells[row % rowsPerBar];
-      playCell(ts[t], ins, c, uint32_t(row * 131 + t * 7919 + 1));
-      if (t == kick && c.kind == cellNote) kickAge = 0;
-    }
-    const long at = 2 * row * song.samplesPerRow;
-    for (int t = 0; t < song.trackCount; ++t) {
-      if (solo >= 0 && t != solo) continue;
-      const Instrument& ins = score.instrument[t];
-      float off = sweepOffset(song, t, row);
-      bool silent = true;
-      for (const Voice& v : ts[t].voices) silent = silent && !v.active;
-      if (silent) continue;
-      std::fill(trackRow.begin(), trackRow.end(), 0.0f);
-      for (Voice& v : ts[t].voices)
-        if (v.active) voiceRun(v, ins, off, kickAge, song.samplesPerRow, trackRow.data());
-      for (size_t i = 0; i < trackRow.size(); ++i) {
-        out.dry[at + i] += trackRow[i];
-        out.delay[at + i] += trackRow[i] * ins.delaySend;
-        out.reverb[at + i] += trackRow[i] * ins.reverbSend;
-      }
-    }
+    playRow(song, score, row, ts, kickAge);
+    for (int t = 0; t < song.trackCount; ++t)
+      if (solo < 0 || t == solo)
+        renderRow(song, score, t, row, kickAge, ts[t], scratch, out, 2 * row * song.samplesPerRow);
     kickAge += song.samplesPerRow;
   }
 }
@@ -439,7 +454,8 @@ std::string songCheck(const Song& song) {
 
 long songFrames(const Song& song) { return long(song.orderCount) * rowsPerBar * song.samplesPerRow; }
 
-std::vector<float> renderSong(const Song& song, int soloTrack, bool doMaster, const MasterSettings& settings) {
+std::vector<float> renderSong(const Song& song, int soloTrack, bool doMaster,
+                              const MasterSettings& settings) {
   Score score;
   if (!buildScore(song, score).empty()) return {};
   const long frames = songFrames(song);

@@ -273,7 +273,8 @@ std::vector<float> loopMinimum(const std::vector<float>& in, int radius) {
   std::vector<float> ext(padded), fwd(padded), bwd(padded);
   for (long i = 0; i < padded; ++i) ext[i] = in[((i - radius) % n + n) % n];
   for (long i = 0; i < padded; ++i) fwd[i] = i % w ? std::min(fwd[i - 1], ext[i]) : ext[i];
-  for (long i = padded - 1; i >= 0; --i) bwd[i] = (i + 1) % w && i + 1 < padded ? std::min(bwd[i + 1], ext[i]) : ext[i];
+  for (long i = padded - 1; i >= 0; --i)
+    bwd[i] = (i + 1) % w && i + 1 < padded ? std::min(bwd[i + 1], ext[i]) : ext[i];
   std::vector<float> out(n);
   for (long i = 0; i < n; ++i) out[i] = std::min(bwd[i], fwd[i + w - 1]);  // window ext[i .. i+w-1]
   return out;
