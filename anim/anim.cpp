@@ -10,7 +10,10 @@ void drawAnimationFrame(int n, float alpha) {
   // alpha * 255 is exact in double precision; truncated, never rounded (0.999 -> 254).
   const GLubyte opacity = GLubyte(double(alpha) * 255.0);
   glBegin(GL_TRIANGLES);
-  const int k = (n + animationFrameCount) % animationFrameCount;
+  // n mod count, also for numbers below -count and near INT_MAX, where adding the count
+  // first would index outside the tables or overflow.
+  int k = n % animationFrameCount;
+  if (k < 0) k += animationFrameCount;
   const AnimationVertex* vertices = animationFrames[k].vertices;
   const AnimationTriangle* triangles = animationFrames[k].triangles;
   const int count = animationTriangleBytes[k] > 0 ? animationTriangleBytes[k] / 4 : 0;

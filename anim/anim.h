@@ -1,8 +1,8 @@
 // The polygon animation renderer.
 #pragma once
 
-// Draws frame (n + animationFrameCount) rem animationFrameCount of the embedded
-// animation as flat triangles with opacity alpha (0..1). n >= -animationFrameCount.
+// Draws frame n mod animationFrameCount (0..count-1 for every n, negative ones
+// included) of the embedded animation as flat triangles with opacity alpha (0..1).
 // Expects blending (GL_SRC_ALPHA, GL_ONE), texturing off and the modelview matrix
 // scaled so that grid 0..255 spans the virtual screen.
 void drawAnimationFrame(int n, float alpha);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -153,7 +154,10 @@ TEST_F(Animation, FramesDrawTheirTrianglesInPlaceAndColour) {
 }
 
 TEST_F(Animation, FrameNumbersWrapAroundTheLoop) {
-  const std::pair<int, int> same[] = {{200, 0}, {-1, 199}, {345, 145}, {-200, 0}, {399, 199}};
+  // Beyond the composer's numbers too: below -200 and at the ends of the int range.
+  const std::pair<int, int> same[] = {{200, 0},   {-1, 199},      {345, 145},
+                                      {-200, 0},  {399, 199},     {-201, 199},
+                                      {-12345, 55}, {INT_MAX, 47}, {INT_MIN, 152}};
   for (auto [n, k] : same) {
     const Pixels a = draw({{n, 1.0f}}), b = draw({{k, 1.0f}});
     EXPECT_EQ(differingPixels(a, b), 0) << "frame number " << n << " against frame " << k;
