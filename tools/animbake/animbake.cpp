@@ -5,7 +5,7 @@
 // optionally contact sheets, and prints the fidelity against a uniform grid.
 //
 // Usage: animbake OUT.cpp [--sheet PNG] [--source-sheet PNG] [--frames DIR] [--preview STEP]
-//                         [--quiet]
+//                         [--compare-plain] [--quiet]
 // Output is byte-identical run to run: no randomness, no threads, fixed orders.
 #include <CGAL/Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
@@ -100,7 +100,9 @@ GridPoint gridOfPixel(int px, int py) {
           std::clamp(int(std::lround((py + 0.5) * 255.0 / H)), 0, 255)};
 }
 
-Fit fitTriangle(const Image& src, const std::array<GridPoint, 3>& c) {
+// cornerWeight: weigh each pixel's error by its distance from the nearest corner when
+// choosing the split point (without it, the first of equally bad pixels wins).
+Fit fitTriangle(const Image& src, const std::array<GridPoint, 3>& c, bool cornerWeight = true) {
   Fit fit;
   double sum[3] = {0, 0, 0};
   int count = 0;
@@ -134,7 +136,7 @@ Fit fitTriangle(const Image& src, const std::array<GridPoint, 3>& c) {
       const double dx = (g.x - k.x) * (W / 255.0), dy = (g.y - k.y) * (H / 255.0);
       near = std::min(near, dx * dx + dy * dy);
     }
-    const double score = e * std::sqrt(near);
+    const double score = cornerWeight ? e * std::sqrt(near) : near > 0 ? e : 0;
     if (score > worst) { worst = score; fit.worst = g; }
   });
   fit.splittable = worst > 0;
@@ -152,7 +154,7 @@ std::array<GridPoint, 3> cornersOf(const Delaunay::Face_handle& f) {
 }
 
 // The whole mesh (black triangles included) of greedy insertion on one source frame.
-std::vector<Triangle> triangulateGreedy(const Image& src) {
+std::vector<Triangle> triangulateGreedy(const Image& src, bool cornerWeight = true) {
   Delaunay dt;
   for (GridPoint p : {GridPoint{0, 0}, GridPoint{255, 0}, GridPoint{0, 255}, GridPoint{255, 255}})
     dt.insert(Delaunay::Point(p.x, p.y));
@@ -163,7 +165,7 @@ std::vector<Triangle> triangulateGreedy(const Image& src) {
     for (auto f = dt.finite_faces_begin(); f != dt.finite_faces_end(); ++f) {
       const auto c = cornersOf(f);
       auto it = fits.find(c);
-      if (it == fits.end()) it = fits.emplace(c, fitTriangle(src, c)).first;
+      if (it == fits.end()) it = fits.emplace(c, fitTriangle(src, c, cornerWeight)).first;
       Fit& fit = it->second;
       stored += fit.colour != 0;
       if (fit.splittable && (!best || fit.error > best->error)) best = &fit;
@@ -343,13 +345,15 @@ std::string generateSource(const std::vector<StoredFrame>& frames) {
 }
 
 struct Tally {
-  double adaptive = 0, grid = 0;  // summed mean squared errors
+  double adaptive = 0, grid = 0, plain = 0;  // summed mean squared errors
   int frames = 0;
 };
 
-void report(const char* name, const Tally& t) {
-  std::printf("  %-10s %6.2f dB %6.2f dB %+6.2f dB\n", name, psnr(t.adaptive / t.frames),
-              psnr(t.grid / t.frames), psnr(t.adaptive / t.frames) - psnr(t.grid / t.frames));
+void report(const char* name, const Tally& t, bool withPlain) {
+  const double a = psnr(t.adaptive / t.frames), g = psnr(t.grid / t.frames);
+  std::printf("  %-10s %6.2f dB %6.2f dB %+6.2f dB", name, a, g, a - g);
+  if (withPlain) std::printf(" %8.2f dB", psnr(t.plain / t.frames));
+  std::printf("\n");
 }
 
 }  // namespace
@@ -357,6 +361,7 @@ void report(const char* name, const Tally& t) {
 int main(int argc, char** argv) {
   std::string outPath, sheetPath, sourceSheetPath, framesDir;
   bool quiet = false;
+  bool comparePlain = false;  // also bake without corner weighting, for the report only
   int previewStep = 0;  // > 0: bake only every n-th frame, for a quick look; no table
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -364,11 +369,12 @@ int main(int argc, char** argv) {
     else if (a == "--source-sheet" && i + 1 < argc) sourceSheetPath = argv[++i];
     else if (a == "--frames" && i + 1 < argc) framesDir = argv[++i];
     else if (a == "--quiet") quiet = true;
+    else if (a == "--compare-plain") comparePlain = true;
     else if (a == "--preview" && i + 1 < argc) previewStep = std::max(1, std::atoi(argv[++i]));
     else if (outPath.empty() && a[0] != '-') outPath = a;
     else {
       std::fprintf(stderr, "usage: animbake OUT.cpp [--sheet PNG] [--source-sheet PNG] "
-                           "[--frames DIR] [--preview STEP] [--quiet]\n");
+                           "[--frames DIR] [--preview STEP] [--compare-plain] [--quiet]\n");
       return 2;
     }
   }
@@ -389,7 +395,10 @@ int main(int argc, char** argv) {
     const double ea = squaredError(drawn, src), eg = squaredError(grid, src);
     int shot = 0;
     while (shot + 1 < shotCount && k >= shots[shot + 1].first) ++shot;
-    for (Tally* t : {&shotTally[shot], &all}) { t->adaptive += ea; t->grid += eg; ++t->frames; }
+    const double ep = comparePlain ? squaredError(drawMesh(triangulateGreedy(src, false)), src) : 0;
+    for (Tally* t : {&shotTally[shot], &all}) {
+      t->adaptive += ea; t->grid += eg; t->plain += ep; ++t->frames;
+    }
     const size_t n = frames.back().triangles.size();
     totalTriangles += n;
     totalVertices += frames.back().vertices.size();
@@ -420,9 +429,10 @@ int main(int argc, char** argv) {
                 "%zu bytes of tables, %.0f%% of the area lit\n",
                 all.frames, totalTriangles, minTriangles, maxTriangles, totalVertices,
                 totalTriangles * 4 + totalVertices * 3, 100.0 * litShare / all.frames);
-    std::printf("  PSNR vs source  adaptive       grid       gain\n");
-    for (int s = 0; s < shotCount; ++s) report(shots[s].name, shotTally[s]);
-    report("overall", all);
+    std::printf("  PSNR vs source  adaptive       grid       gain%s\n",
+                comparePlain ? "  unweighted" : "");
+    for (int s = 0; s < shotCount; ++s) report(shots[s].name, shotTally[s], comparePlain);
+    report("overall", all, comparePlain);
   }
   return 0;
 }
