@@ -1,42 +1,21 @@
 #include "glrig.h"
 
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
-#include <GL/gl.h>
 #include <png.h>
-#include <algorithm>
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/offscreen.h"
 
-static EGLDisplay display = EGL_NO_DISPLAY;
+static bool contextOpen;
 static int contextWidth, contextHeight;
 
 bool openOffscreen(int width, int height) {
-  if (display != EGL_NO_DISPLAY && width == contextWidth && height == contextHeight) {
-    onReshape(width, height);
-    return true;
+  if (!contextOpen || width != contextWidth || height != contextHeight) {
+    if (!openOffscreenContext(width, height)) return false;
+    contextOpen = true;
+    contextWidth = width;
+    contextHeight = height;
   }
-  auto getPlatformDisplay =
-      (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
-  if (!getPlatformDisplay) return false;
-  display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  EGLint major, minor;
-  if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor)) return false;
-  eglBindAPI(EGL_OPENGL_API);
-  const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8,
-                                     EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
-                                     EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
-  EGLConfig config;
-  EGLint count = 0;
-  if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count < 1) return false;
-  const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-  EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
-  EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
-  if (surface == EGL_NO_SURFACE || context == EGL_NO_CONTEXT) return false;
-  if (!eglMakeCurrent(display, surface, surface, context)) return false;
-  contextWidth = width;
-  contextHeight = height;
   onReshape(width, height);
   return true;
 }
@@ -45,14 +24,9 @@ Pixels readScreen() {
   Pixels p;
   p.width = contextWidth;
   p.height = contextHeight;
-  std::vector<uint8_t> bottomUp(size_t(p.width) * p.height * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glFinish();
-  glReadPixels(0, 0, p.width, p.height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-  p.rgb.resize(bottomUp.size());
-  const size_t row = size_t(p.width) * 3;
-  for (int y = 0; y < p.height; ++y)
-    std::copy_n(&bottomUp[size_t(p.height - 1 - y) * row], row, &p.rgb[size_t(y) * row]);
+  p.rgb.resize(size_t(p.width) * p.height * 3);
+  std::vector<uint8_t> scratch(size_t(p.width) * 3);
+  readPixelsTopFirst(p.width, p.height, p.rgb.data(), scratch.data());
   return p;
 }
 

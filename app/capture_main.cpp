@@ -1,0 +1,159 @@
+// kessivar-capture: the show's own start-up, composer and layers drawn offscreen on a
+// virtual clock that advances exactly one frame per frame.
+#include <GL/gl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/app.h"
+#include "app/capture.h"
+#include "app/clock.h"
+#include "app/offscreen.h"
+#include "scroller/scroller.h"
+
+static CaptureOptions options;       // from the command line, then read only
+static int64_t firstFrame;           // show frame number of the first captured frame
+static int64_t endFrame;             // show frame number after the last one drawn
+static std::vector<unsigned char> frameRgb;   // one frame, top row first
+static std::vector<unsigned char> rowScratch;  // one row, for flipping
+
+static double wallSeconds() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return double(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+// path as seen from the working directory at launch (before --show-dir moves it).
+static std::string absolutePath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char cwd[PATH_MAX];
+  if (!getcwd(cwd, sizeof cwd)) return path;
+  return std::string(cwd) + "/" + path;
+}
+
+// True when the show frame is one the capture writes; n is its number in the output.
+static bool isWanted(int64_t frame, int64_t* n) {
+  if (options.stillCount == 0) {
+    *n = frame - firstFrame;
+    return frame >= firstFrame;
+  }
+  for (int k = 0; k < options.stillCount; ++k)
+    if (frameAt(options.stills[k], options.fps) == frame) {
+      *n = k;
+      return true;
+    }
+  return false;
+}
+
+// Start-up as the show does it, on an offscreen context instead of a window.
+static bool startShow() {
+  if (chdir(options.showDir.c_str()) != 0) {
+    fprintf(stderr, "kessivar-capture: --show-dir %s: cannot enter it\n", options.showDir.c_str());
+    return false;
+  }
+  if (!openOffscreenContext(options.width, options.height)) return false;
+  onReshape(options.width, options.height);
+  loadShowImages();
+  if (!fontImage.Data && !titleTexture && !layerTexture && !writerTexture && !logoTexture &&
+      !footerTexture && !cardsTexture) {
+    fprintf(stderr, "kessivar-capture: none of the show's pictures in %s (run it from the show "
+                    "folder or give --show-dir)\n", options.showDir.c_str());
+    return false;
+  }
+  initScroller();
+  frameRgb.resize(size_t(options.width) * options.height * 3);
+  rowScratch.resize(size_t(options.width) * 3);
+  return true;
+}
+
+static bool openOutput() {
+  if (!options.framesDir.empty()) return openFrameDir(options.framesDir);
+  char cwd[PATH_MAX];
+  std::string music = getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/ninja.wav" : "ninja.wav";
+  if (access(music.c_str(), R_OK) != 0) {
+    fprintf(stderr, "kessivar-capture: %s: not readable, the video has no sound\n", music.c_str());
+    music.clear();
+  }
+  const double musicStart = frameMs(firstFrame, options.fps) * 0.001;
+  const double seconds = double(endFrame - firstFrame) / options.fps;
+  return openVideoPipe(options.videoFile, music, musicStart, seconds, options.fps,
+                       options.width, options.height);
+}
+
+// Draws show frame number frame and, when wanted, writes it out. Frames that are not
+// wanted are drawn with every pixel scissored away: the composer's rate re-roll and the
+// scroller still see them, which is all the history the show has.
+static bool captureFrame(int64_t frame) {
+  const uint32_t ms = frameMs(frame, options.fps);
+  setVirtualClock(ms, ms);
+  int64_t n;
+  if (!isWanted(frame, &n)) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 0, 0);
+    drawScene();
+    glDisable(GL_SCISSOR_TEST);
+    return true;
+  }
+  drawScene();
+  readPixelsTopFirst(options.width, options.height, frameRgb.data(), rowScratch.data());
+  if (!options.framesDir.empty())
+    return writeFramePng(options.framesDir, n, options.width, options.height, frameRgb.data());
+  return writeVideoFrame(frameRgb.data(), frameRgb.size());
+}
+
+// A bar on stderr, redrawn in place at most ten times a second, only on a terminal.
+static void showProgress(int64_t frame, double began, bool last) {
+  static double shownAt;
+  const double now = wallSeconds();
+  if (!last && now - shownAt < 0.1) return;
+  shownAt = now;
+  const double done = double(frame + 1) / double(endFrame);
+  const int filled = int(done * 30);
+  char bar[31];
+  for (int k = 0; k < 30; ++k) bar[k] = k < filled ? '#' : '.';
+  bar[30] = 0;
+  const double rate = (frame + 1) / std::max(now - began, 1e-6);
+  fprintf(stderr, "\r[%s] %3d%%  %s %lld/%lld  %.0f frames/s  %.0f s left\033[K%s", bar,
+          int(done * 100), frame < firstFrame ? "run-up" : "frame", (long long)(frame + 1),
+          (long long)endFrame, rate, (endFrame - frame - 1) / rate, last ? "\n" : "");
+}
+
+int main(int argc, char** argv) {
+  const int parsed = parseCaptureOptions(argc, argv, &options);
+  if (parsed != 0) return parsed == 1 ? 0 : 2;
+  options.framesDir = absolutePath(options.framesDir);
+  options.videoFile = absolutePath(options.videoFile);
+  if (options.stillCount > 0) {
+    int kept = 1;  // times that fall on the same frame make one still
+    for (int k = 1; k < options.stillCount; ++k)
+      if (frameAt(options.stills[k], options.fps) != frameAt(options.stills[kept - 1], options.fps))
+        options.stills[kept++] = options.stills[k];
+    options.stillCount = kept;
+    firstFrame = frameAt(options.stills[0], options.fps);
+    endFrame = frameAt(options.stills[options.stillCount - 1], options.fps) + 1;
+  } else {
+    firstFrame = frameAt(options.start, options.fps);
+    endFrame = frameAt(options.end, options.fps);
+  }
+  if (!startShow() || !openOutput()) return 1;
+  const bool bar = isatty(2);
+  const double began = wallSeconds();
+  bool ok = true;
+  for (int64_t frame = 0; ok && frame < endFrame; ++frame) {
+    ok = captureFrame(frame);
+    if (bar) showProgress(frame, began, !ok || frame + 1 == endFrame);
+  }
+  if (!options.videoFile.empty()) ok = closeVideoPipe() && ok;
+  const double took = wallSeconds() - began;
+  const int64_t written = options.stillCount > 0 ? options.stillCount : endFrame - firstFrame;
+  fprintf(stderr, "kessivar-capture: %lld frames of show time %.3f..%.3f s in %.1f s (%.1f frames/s)%s\n",
+          (long long)written, frameMs(firstFrame, options.fps) * 0.001,
+          frameMs(endFrame - 1, options.fps) * 0.001, took, written / std::max(took, 1e-6),
+          ok ? "" : ": FAILED");
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,153 @@
+// The capture's command line, GNU style (getopt_long): --fps 30, --fps=30, -f 30.
+#include <getopt.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/capture.h"
+
+static const char* const captureHelp =
+    "Usage: kessivar-capture [OPTION]... (--frames DIR | --video FILE)\n"
+    "Draws the Kessivar 2002 show offscreen (no window, no display needed) on a virtual\n"
+    "clock and writes numbered PNG frames or a video with the music.\n"
+    "\n"
+    "  -f, --fps N          frames per second of show time, 1..1000 (default 60)\n"
+    "  -s, --start SECONDS  show time of the first frame (default 0)\n"
+    "  -e, --end SECONDS    show time to stop before (default 66: the title and one\n"
+    "                       round of the cards); at most 86400\n"
+    "  -a, --at T[,T...]    only the frames at these show times (--frames only), in\n"
+    "                       ascending order, at most 64\n"
+    "  -o, --frames DIR     write DIR/frame-000000.png, frame-000001.png, ...\n"
+    "  -v, --video FILE     write a video through ffmpeg; the extension picks the\n"
+    "                       format (.mp4, .mkv, .webm, ...); an existing FILE is replaced\n"
+    "  -d, --show-dir DIR   read the show's pictures and ninja.wav from DIR (default: the\n"
+    "                       working directory, like the show); outputs stay relative to\n"
+    "                       the working directory\n"
+    "      --size WxH       pixels per frame (default 640x480); the show's 640x480\n"
+    "                       screen is scaled to it\n"
+    "  -h, --help           show this help and exit\n"
+    "\n"
+    "Time: show frame i is drawn with the show clock and the tick counter both at\n"
+    "round(i * 1000 / fps) ms, the reading a display of that frame rate would give;\n"
+    "frame 0 is show time 0. The capture covers frames round(start * fps) up to\n"
+    "round(end * fps), not included. Everything before the first frame is run through\n"
+    "(without drawing pixels), so the animation's speed changes and the scroller stand\n"
+    "exactly where a run from show time 0 at this frame rate would have them.\n"
+    "Sync: the music starts at show time 0 and restarts from its beginning whenever it\n"
+    "ends, as the show loops it; a video starting at show time S starts the music at S\n"
+    "(wrapped by the loop) and is cut to the frames' length. (The real show starts its\n"
+    "music a moment after its clock, once the pictures are loaded.)\n"
+    "Same options, same machine: byte-identical frames.\n"
+    "Exit status: 0 done, 1 the capture failed, 2 bad options.\n";
+
+// One line about a bad option; returns 2 for parseCaptureOptions.
+static int usageError(const char* what, const char* value) {
+  fprintf(stderr, "kessivar-capture: %s%s%s (try --help)\n", what, value ? ": " : "",
+          value ? value : "");
+  return 2;
+}
+
+// A whole number in [low, high], the whole text read.
+static bool readInt(const char* text, int low, int high, int* value) {
+  char* rest;
+  errno = 0;
+  const long v = strtol(text, &rest, 10);
+  if (rest == text || *rest != 0 || errno != 0 || v < low || v > high) return false;
+  *value = int(v);
+  return true;
+}
+
+// A show time in seconds, 0..captureMaxSeconds, the whole text read.
+static bool readSeconds(const char* text, double* value) {
+  char* rest;
+  const double v = strtod(text, &rest);
+  if (rest == text || *rest != 0 || !std::isfinite(v) || v < 0 || v > captureMaxSeconds)
+    return false;
+  *value = v;
+  return true;
+}
+
+// "T,T,...": ascending after sorting, at most captureMaxStills.
+static bool readStills(const char* text, CaptureOptions* o) {
+  char item[64];
+  o->stillCount = 0;
+  for (const char* p = text;;) {
+    const char* comma = strchr(p, ',');
+    const size_t length = comma ? size_t(comma - p) : strlen(p);
+    if (length == 0 || length >= sizeof item || o->stillCount == captureMaxStills) return false;
+    memcpy(item, p, length);
+    item[length] = 0;
+    if (!readSeconds(item, &o->stills[o->stillCount++])) return false;
+    if (!comma) break;
+    p = comma + 1;
+  }
+  std::sort(o->stills, o->stills + o->stillCount);
+  return true;
+}
+
+static bool readSize(const char* text, CaptureOptions* o) {
+  int w, h, used = 0;
+  if (sscanf(text, "%dx%d%n", &w, &h, &used) != 2 || text[used] != 0) return false;
+  if (w < 16 || h < 16 || w > 4096 || h > 4096) return false;
+  o->width = w;
+  o->height = h;
+  return true;
+}
+
+// The combinations the options must make sense in.
+static int checkCaptureOptions(const CaptureOptions* o, bool endGiven) {
+  if (o->framesDir.empty() == o->videoFile.empty())
+    return usageError("give exactly one of --frames DIR and --video FILE", nullptr);
+  if (o->stillCount > 0) {
+    if (!o->videoFile.empty()) return usageError("--at makes stills: use it with --frames", nullptr);
+    return 0;
+  }
+  if (frameAt(o->end, o->fps) <= frameAt(o->start, o->fps))
+    return usageError(endGiven ? "--end must be at least one frame after --start"
+                               : "--start must be before --end (default 66)",
+                      nullptr);
+  return 0;
+}
+
+int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
+  enum { sizeOption = 1000 };
+  static const option longOptions[] = {
+      {"fps", required_argument, nullptr, 'f'},   {"start", required_argument, nullptr, 's'},
+      {"end", required_argument, nullptr, 'e'},   {"at", required_argument, nullptr, 'a'},
+      {"frames", required_argument, nullptr, 'o'}, {"video", required_argument, nullptr, 'v'},
+      {"show-dir", required_argument, nullptr, 'd'}, {"size", required_argument, nullptr, sizeOption},
+      {"help", no_argument, nullptr, 'h'},        {nullptr, 0, nullptr, 0}};
+  bool endGiven = false;
+  opterr = 0;
+  optind = 1;
+  for (;;) {
+    const int previous = optind;
+    const int c = getopt_long(argc, argv, ":f:s:e:a:o:v:d:h", longOptions, nullptr);
+    if (c == -1) break;
+    const char* arg = optarg;
+    switch (c) {
+      case 'f': if (!readInt(arg, 1, 1000, &o->fps)) return usageError("--fps needs a whole number 1..1000", arg); break;
+      case 's': if (!readSeconds(arg, &o->start)) return usageError("--start needs seconds 0..86400", arg); break;
+      case 'e': if (!readSeconds(arg, &o->end)) return usageError("--end needs seconds 0..86400", arg); endGiven = true; break;
+      case 'a': if (!readStills(arg, o)) return usageError("--at needs up to 64 show times 0..86400, comma-separated", arg); break;
+      case 'o': o->framesDir = arg; break;
+      case 'v': o->videoFile = arg; break;
+      case 'd': o->showDir = arg; break;
+      case sizeOption: if (!readSize(arg, o)) return usageError("--size needs WxH, each 16..4096", arg); break;
+      case 'h': fputs(captureHelp, stdout); return 1;
+      case ':': return usageError("option needs a value", argv[previous]);
+      default: return usageError("unknown option", argv[previous]);
+    }
+    if ((c == 'o' || c == 'v' || c == 'd') && *arg == 0) return usageError("empty path for", argv[previous]);
+  }
+  if (optind < argc) return usageError("unexpected argument", argv[optind]);
+  return checkCaptureOptions(o, endGiven);
+}
+
+uint32_t frameMs(int64_t frame, int fps) { return uint32_t(llround(double(frame) * 1000.0 / fps)); }
+
+int64_t frameAt(double seconds, int fps) { return llround(seconds * fps); }
