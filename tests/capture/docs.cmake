@@ -1,0 +1,26 @@
+# The README's pictures: three stills and a contact sheet of the show, by the capture.
+file(REMOVE_RECURSE ${WORK})
+# Title phase, the layer picture (scene 4 s), a card with the writer strips (scene 17 s).
+execute_process(COMMAND ${CAPTURE} --at 5,14,27 --frames ${WORK}/stills
+                WORKING_DIRECTORY ${SHOW_DIR} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "kessivar-capture failed (${rc})")
+endif()
+file(COPY_FILE ${WORK}/stills/frame-000000.png ${DOCS}/still-title.png)
+file(COPY_FILE ${WORK}/stills/frame-000001.png ${DOCS}/still-layer.png)
+file(COPY_FILE ${WORK}/stills/frame-000002.png ${DOCS}/still-card.png)
+# Sixteen moments, every 4 s from the title to the end of the first round of cards.
+execute_process(COMMAND ${CAPTURE} --at 2,6,10.5,14,18,22,26,30,34,38,42,46,50,54,58,62
+                        --frames ${WORK}/sheet
+                WORKING_DIRECTORY ${SHOW_DIR} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "kessivar-capture failed (${rc})")
+endif()
+file(GLOB tiles ${WORK}/sheet/frame-*.png)
+list(SORT tiles)
+execute_process(COMMAND montage ${tiles} -tile 4x4 -geometry 240x180+2+2 -background black
+                        -strip -define png:exclude-chunks=date,time ${DOCS}/show-sheet.png
+                RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "montage (ImageMagick) failed (${rc})")
+endif()
