@@ -11,16 +11,29 @@
 float animationRate = 5.0f;
 
 static bool tickBaseTaken;          // false until the first frame reads the tick counter
-static uint32_t tickBase;           // tick counter at the first frame, ms
-static float lastRateRoll;          // ms since tickBase at the last re-roll
+static uint32_t lastRateRoll;       // tick counter at the last re-roll (at the first frame before it)
 static uint32_t rateGenerator = 1;  // LCG state of the re-roll; never reseeded
+
+// Scene time given to the layers is reduced modulo this many seconds. The phase clock
+// (56 s) and the animation's 200-frame loop at every whole rate 5..20 repeat within it
+// (200 divides 1400 * r, 56 divides 1400), so the picture is what the unreduced time
+// would give, while single precision keeps 0.1 ms steps however long the show runs.
+static const uint64_t scenePeriodMs = 1400000;
+
+static bool showClockTaken;     // false until the first frame reads the show clock
+static uint32_t lastShowReading;  // showElapsedMs() at the previous frame
+static uint64_t showMs;         // show time in ms; goes on past the 32-bit clock's wrap
+static int64_t scrollerPeriod;  // whole scene periods the scroller's clock has been told of
 
 void resetComposer() {
   animationRate = 5.0f;
   tickBaseTaken = false;
-  tickBase = 0;
-  lastRateRoll = 0.0f;
+  lastRateRoll = 0;
   rateGenerator = 1;
+  showClockTaken = false;
+  lastShowReading = 0;
+  showMs = 0;
+  scrollerPeriod = 0;
 }
 
 // Next value 0..32767 of the re-roll's linear congruential generator.
@@ -30,28 +43,54 @@ static int nextRateValue() {
 }
 
 // Every frame more than 4000 ms of ticks after the last re-roll draws a new rate 5..20.
+// Tick differences are taken in unsigned 32 bits, exact at any age of the counter.
 static void rollAnimationRate() {
+  const uint32_t now = tickCountMs();
   if (!tickBaseTaken) {
-    tickBase = tickCountMs();
+    lastRateRoll = now;
     tickBaseTaken = true;
   }
-  const float elapsed = float(uint32_t(tickCountMs() - tickBase));
-  if (!(lastRateRoll + 4000 < elapsed)) return;
-  lastRateRoll = float(uint32_t(tickCountMs() - tickBase));
+  if (!(uint32_t(now - lastRateRoll) > 4000)) return;
+  lastRateRoll = now;
   const int r = nextRateValue() % 20 + 3;
   animationRate = float(r < 5 ? 5 : r > 20 ? 20 : r);
+}
+
+// Show time in ms as a 64-bit count: the 32-bit reading's forward steps are summed, so
+// its wrap (2^32 ms) costs nothing; a reading that goes back (a clock set by a test or
+// a capture) is taken as it is.
+static uint64_t readShowClock() {
+  const uint32_t now = showElapsedMs();
+  if (!showClockTaken || int32_t(now - lastShowReading) < 0)
+    showMs = now;
+  else
+    showMs += uint32_t(now - lastShowReading);
+  showClockTaken = true;
+  lastShowReading = now;
+  return showMs;
+}
+
+// Scene time for the layers, seconds in [0, 1400); tells the scroller, whose motion
+// needs only differences, each time the reduced time starts a new period.
+static float reducedSceneTime(uint64_t sceneMs) {
+  const int64_t period = int64_t(sceneMs / scenePeriodMs);
+  if (period != scrollerPeriod) {
+    rebaseScrollerClock(float(double(period - scrollerPeriod) * (scenePeriodMs * 0.001)));
+    scrollerPeriod = period;
+  }
+  return float(double(sceneMs % scenePeriodMs) * 0.001);
 }
 
 void drawScene() {
   glClear(GL_COLOR_BUFFER_BIT);
   glLoadIdentity();
   rollAnimationRate();
-  const float showTime = float(showElapsedMs()) * 0.001f;
-  if (showTime < 10.0f) {
-    drawTitleScreen(showTime);
+  const uint64_t ms = readShowClock();
+  if (ms < 10000) {
+    drawTitleScreen(float(ms) * 0.001f);
     return;
   }
-  const float sceneTime = showTime - 10.0f;
+  const float sceneTime = reducedSceneTime(ms - 10000);
   const double position = double(animationRate) * double(sceneTime);
   const int frame = int(position);
   float fraction = float(position - frame);

@@ -16,7 +16,9 @@ void openMusic() {
     return;
   }
   audioOpen = true;
-  musicStream = Mix_LoadMUS("ninja.wav");
+  // Opened by content, not by name: any encoding the mixer knows plays, whatever the name says.
+  SDL_RWops* file = SDL_RWFromFile("ninja.wav", "rb");
+  musicStream = file ? Mix_LoadMUS_RW(file, 1) : nullptr;
   if (!musicStream) fprintf(stderr, "kessivar: ninja.wav: %s, the show runs silently\n", Mix_GetError());
 }
 

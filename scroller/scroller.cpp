@@ -109,6 +109,8 @@ void advanceScroller(float t) {
   }
 }
 
+void rebaseScrollerClock(float seconds) { scrollLastTime -= seconds; }
+
 // Says on stderr why the loaded font cannot give glyphs; false when it cannot.
 static bool fontIsUsable(const pngRawInfo& font) {
   if (!font.Data) return false;  // the loader has already said why

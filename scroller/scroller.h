@@ -9,5 +9,9 @@ void initScroller();
 // Moves the buffer to scene time t (seconds) and typesets further.
 void advanceScroller(float t);
 
+// Scene time's origin moved forward by seconds (the composer keeps the time it passes
+// small): the time of the previous move follows, so the motion goes on unbroken.
+void rebaseScrollerClock(float seconds);
+
 // The footer bar and the scroller strip; the last layer of every scene frame.
 void drawFooterAndScroller(float sceneTime);
