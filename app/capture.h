@@ -35,7 +35,7 @@ uint32_t frameMs(int64_t frame, int fps);
 // The show frame nearest to a show time in seconds.
 int64_t frameAt(double seconds, int fps);
 
-// Numbered PNG frames: creates dir (one level) if missing. False after a line on stderr.
+// Numbered PNG frames: creates dir (and its parents) if missing. False after a line on stderr.
 bool openFrameDir(const std::string& dir);
 
 // Writes dir/frame-NNNNNN.png (n from 0) from rgb rows, top row first. False after a

@@ -107,20 +107,29 @@ static bool captureFrame(int64_t frame) {
 }
 
 // A bar on stderr, redrawn in place at most ten times a second, only on a terminal.
-static void showProgress(int64_t frame, double began, bool last) {
-  static double shownAt;
+// The run-up to the first frame is shown on its own: it goes far faster than drawing.
+static void showProgress(int64_t frame, bool last) {
+  static double shownAt;         // wall clock of the last redraw, s
+  static double capturingSince;  // wall clock when the first written frame was done, s
   const double now = wallSeconds();
+  if (frame == firstFrame) capturingSince = now;
   if (!last && now - shownAt < 0.1) return;
   shownAt = now;
-  const double done = double(frame + 1) / double(endFrame);
-  const int filled = int(done * 30);
+  const bool runUp = frame < firstFrame || options.stillCount > 0;
+  const double total = double(runUp ? endFrame : endFrame - firstFrame);
+  const double done = double(runUp ? frame + 1 : frame - firstFrame + 1);
   char bar[31];
-  for (int k = 0; k < 30; ++k) bar[k] = k < filled ? '#' : '.';
+  for (int k = 0; k < 30; ++k) bar[k] = k < int(done / total * 30) ? '#' : '.';
   bar[30] = 0;
-  const double rate = (frame + 1) / std::max(now - began, 1e-6);
-  fprintf(stderr, "\r[%s] %3d%%  %s %lld/%lld  %.0f frames/s  %.0f s left\033[K%s", bar,
-          int(done * 100), frame < firstFrame ? "run-up" : "frame", (long long)(frame + 1),
-          (long long)endFrame, rate, (endFrame - frame - 1) / rate, last ? "\n" : "");
+  if (runUp) {
+    fprintf(stderr, "\r[%s] %3d%%  running the show up to %.1f s\033[K%s", bar,
+            int(done / total * 100), frameMs(frame, options.fps) * 0.001, last ? "\n" : "");
+    return;
+  }
+  const double rate = (done - 1) / std::max(now - capturingSince, 1e-6);
+  fprintf(stderr, "\r[%s] %3d%%  frame %.0f/%.0f  %.0f frames/s  %.0f s left\033[K%s", bar,
+          int(done / total * 100), done, total, rate, (total - done) / std::max(rate, 1e-6),
+          last ? "\n" : "");
 }
 
 int main(int argc, char** argv) {
@@ -146,14 +155,18 @@ int main(int argc, char** argv) {
   bool ok = true;
   for (int64_t frame = 0; ok && frame < endFrame; ++frame) {
     ok = captureFrame(frame);
-    if (bar) showProgress(frame, began, !ok || frame + 1 == endFrame);
+    if (bar) showProgress(frame, !ok || frame + 1 == endFrame);
   }
   if (!options.videoFile.empty()) ok = closeVideoPipe() && ok;
   const double took = wallSeconds() - began;
-  const int64_t written = options.stillCount > 0 ? options.stillCount : endFrame - firstFrame;
-  fprintf(stderr, "kessivar-capture: %lld frames of show time %.3f..%.3f s in %.1f s (%.1f frames/s)%s\n",
-          (long long)written, frameMs(firstFrame, options.fps) * 0.001,
-          frameMs(endFrame - 1, options.fps) * 0.001, took, written / std::max(took, 1e-6),
-          ok ? "" : ": FAILED");
+  if (options.stillCount > 0)
+    fprintf(stderr, "kessivar-capture: %d stills, show time %.3f..%.3f s, in %.1f s%s\n",
+            options.stillCount, frameMs(firstFrame, options.fps) * 0.001,
+            frameMs(endFrame - 1, options.fps) * 0.001, took, ok ? "" : ": FAILED");
+  else
+    fprintf(stderr, "kessivar-capture: %lld frames, show time %.3f..%.3f s, in %.1f s (%.1f frames/s)%s\n",
+            (long long)(endFrame - firstFrame), frameMs(firstFrame, options.fps) * 0.001,
+            frameMs(endFrame - 1, options.fps) * 0.001, took,
+            (endFrame - firstFrame) / std::max(took, 1e-6), ok ? "" : ": FAILED");
   return ok ? 0 : 1;
 }

@@ -13,6 +13,8 @@
 #include "app/capture.h"
 
 bool openFrameDir(const std::string& dir) {
+  for (size_t slash = dir.find('/', 1); slash != std::string::npos; slash = dir.find('/', slash + 1))
+    mkdir(dir.substr(0, slash).c_str(), 0777);  // parents; failures show below
   if (mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST) {
     struct stat s;
     if (stat(dir.c_str(), &s) == 0 && S_ISDIR(s.st_mode)) return true;
