@@ -132,23 +132,42 @@ static void showProgress(int64_t frame, bool last) {
           last ? "\n" : "");
 }
 
+// The show frames to run through: stills (duplicates on one frame merged) or a range.
+static void chooseFrames() {
+  if (options.stillCount == 0) {
+    firstFrame = frameAt(options.start, options.fps);
+    endFrame = frameAt(options.end, options.fps);
+    return;
+  }
+  int kept = 1;
+  for (int k = 1; k < options.stillCount; ++k)
+    if (frameAt(options.stills[k], options.fps) != frameAt(options.stills[kept - 1], options.fps))
+      options.stills[kept++] = options.stills[k];
+  options.stillCount = kept;
+  firstFrame = frameAt(options.stills[0], options.fps);
+  endFrame = frameAt(options.stills[kept - 1], options.fps) + 1;
+}
+
+// One line on stderr: what was written and how fast.
+static void reportDone(double took) {
+  const double first = frameMs(firstFrame, options.fps) * 0.001;
+  const double last = frameMs(endFrame - 1, options.fps) * 0.001;
+  if (options.stillCount > 0) {
+    fprintf(stderr, "kessivar-capture: %d stills, show time %.3f..%.3f s, in %.1f s\n",
+            options.stillCount, first, last, took);
+    return;
+  }
+  const int64_t count = endFrame - firstFrame;
+  fprintf(stderr, "kessivar-capture: %lld frames, show time %.3f..%.3f s, in %.1f s (%.1f/s)\n",
+          (long long)count, first, last, took, count / std::max(took, 1e-6));
+}
+
 int main(int argc, char** argv) {
   const int parsed = parseCaptureOptions(argc, argv, &options);
   if (parsed != 0) return parsed == 1 ? 0 : 2;
   options.framesDir = absolutePath(options.framesDir);
   options.videoFile = absolutePath(options.videoFile);
-  if (options.stillCount > 0) {
-    int kept = 1;  // times that fall on the same frame make one still
-    for (int k = 1; k < options.stillCount; ++k)
-      if (frameAt(options.stills[k], options.fps) != frameAt(options.stills[kept - 1], options.fps))
-        options.stills[kept++] = options.stills[k];
-    options.stillCount = kept;
-    firstFrame = frameAt(options.stills[0], options.fps);
-    endFrame = frameAt(options.stills[options.stillCount - 1], options.fps) + 1;
-  } else {
-    firstFrame = frameAt(options.start, options.fps);
-    endFrame = frameAt(options.end, options.fps);
-  }
+  chooseFrames();
   if (!startShow() || !openOutput()) return 1;
   const bool bar = isatty(2);
   const double began = wallSeconds();
@@ -158,15 +177,10 @@ int main(int argc, char** argv) {
     if (bar) showProgress(frame, !ok || frame + 1 == endFrame);
   }
   if (!options.videoFile.empty()) ok = closeVideoPipe() && ok;
-  const double took = wallSeconds() - began;
-  if (options.stillCount > 0)
-    fprintf(stderr, "kessivar-capture: %d stills, show time %.3f..%.3f s, in %.1f s%s\n",
-            options.stillCount, frameMs(firstFrame, options.fps) * 0.001,
-            frameMs(endFrame - 1, options.fps) * 0.001, took, ok ? "" : ": FAILED");
-  else
-    fprintf(stderr, "kessivar-capture: %lld frames, show time %.3f..%.3f s, in %.1f s (%.1f frames/s)%s\n",
-            (long long)(endFrame - firstFrame), frameMs(firstFrame, options.fps) * 0.001,
-            frameMs(endFrame - 1, options.fps) * 0.001, took,
-            (endFrame - firstFrame) / std::max(took, 1e-6), ok ? "" : ": FAILED");
-  return ok ? 0 : 1;
+  if (!ok) {
+    fprintf(stderr, "kessivar-capture: stopped; the output is incomplete\n");
+    return 1;
+  }
+  reportDone(wallSeconds() - began);
+  return 0;
 }

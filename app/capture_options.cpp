@@ -113,36 +113,55 @@ static int checkCaptureOptions(const CaptureOptions* o, bool endGiven) {
   return 0;
 }
 
+// Takes one option's value; 0, or 2 after saying why it is refused.
+static int applyOption(int c, const char* arg, CaptureOptions* o, bool* endGiven) {
+  switch (c) {
+    case 'f':
+      if (!readInt(arg, 1, 1000, &o->fps)) return usageError("--fps needs a whole number 1..1000", arg);
+      return 0;
+    case 's':
+      if (!readSeconds(arg, &o->start)) return usageError("--start needs seconds 0..86400", arg);
+      return 0;
+    case 'e':
+      if (!readSeconds(arg, &o->end)) return usageError("--end needs seconds 0..86400", arg);
+      *endGiven = true;
+      return 0;
+    case 'a':
+      if (!readStills(arg, o))
+        return usageError("--at needs up to 64 show times 0..86400, comma-separated", arg);
+      return 0;
+    case 'z':
+      if (!readSize(arg, o)) return usageError("--size needs WxH, each 16..4096", arg);
+      return 0;
+  }
+  if (*arg == 0) return usageError("an empty path", nullptr);
+  if (c == 'o') o->framesDir = arg;
+  if (c == 'v') o->videoFile = arg;
+  if (c == 'd') o->showDir = arg;
+  return 0;
+}
+
 int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
-  enum { sizeOption = 1000 };
   static const option longOptions[] = {
-      {"fps", required_argument, nullptr, 'f'},   {"start", required_argument, nullptr, 's'},
-      {"end", required_argument, nullptr, 'e'},   {"at", required_argument, nullptr, 'a'},
-      {"frames", required_argument, nullptr, 'o'}, {"video", required_argument, nullptr, 'v'},
-      {"show-dir", required_argument, nullptr, 'd'}, {"size", required_argument, nullptr, sizeOption},
-      {"help", no_argument, nullptr, 'h'},        {nullptr, 0, nullptr, 0}};
+      {"fps", required_argument, nullptr, 'f'},      {"start", required_argument, nullptr, 's'},
+      {"end", required_argument, nullptr, 'e'},      {"at", required_argument, nullptr, 'a'},
+      {"frames", required_argument, nullptr, 'o'},   {"video", required_argument, nullptr, 'v'},
+      {"show-dir", required_argument, nullptr, 'd'}, {"size", required_argument, nullptr, 'z'},
+      {"help", no_argument, nullptr, 'h'},           {nullptr, 0, nullptr, 0}};
   bool endGiven = false;
-  opterr = 0;
+  opterr = 0;  // the messages are ours, one line each
   optind = 1;
   for (;;) {
     const int previous = optind;
     const int c = getopt_long(argc, argv, ":f:s:e:a:o:v:d:h", longOptions, nullptr);
     if (c == -1) break;
-    const char* arg = optarg;
-    switch (c) {
-      case 'f': if (!readInt(arg, 1, 1000, &o->fps)) return usageError("--fps needs a whole number 1..1000", arg); break;
-      case 's': if (!readSeconds(arg, &o->start)) return usageError("--start needs seconds 0..86400", arg); break;
-      case 'e': if (!readSeconds(arg, &o->end)) return usageError("--end needs seconds 0..86400", arg); endGiven = true; break;
-      case 'a': if (!readStills(arg, o)) return usageError("--at needs up to 64 show times 0..86400, comma-separated", arg); break;
-      case 'o': o->framesDir = arg; break;
-      case 'v': o->videoFile = arg; break;
-      case 'd': o->showDir = arg; break;
-      case sizeOption: if (!readSize(arg, o)) return usageError("--size needs WxH, each 16..4096", arg); break;
-      case 'h': fputs(captureHelp, stdout); return 1;
-      case ':': return usageError("option needs a value", argv[previous]);
-      default: return usageError("unknown option", argv[previous]);
+    if (c == 'h') {
+      fputs(captureHelp, stdout);
+      return 1;
     }
-    if ((c == 'o' || c == 'v' || c == 'd') && *arg == 0) return usageError("empty path for", argv[previous]);
+    if (c == ':') return usageError("option needs a value", argv[previous]);
+    if (c == '?') return usageError("unknown option", argv[previous]);
+    if (applyOption(c, optarg, o, &endGiven) != 0) return 2;
   }
   if (optind < argc) return usageError("unexpected argument", argv[optind]);
   return checkCaptureOptions(o, endGiven);
