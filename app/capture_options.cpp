@@ -102,6 +102,8 @@ static bool readSize(const char* text, CaptureOptions* o) {
 static int checkCaptureOptions(const CaptureOptions* o, bool endGiven) {
   if (o->framesDir.empty() == o->videoFile.empty())
     return usageError("give exactly one of --frames DIR and --video FILE", nullptr);
+  if (!o->videoFile.empty() && (o->width % 2 || o->height % 2))
+    return usageError("a video needs an even --size (its colour is stored at half size)", nullptr);
   if (o->stillCount > 0) {
     if (!o->videoFile.empty()) return usageError("--at makes stills: use it with --frames", nullptr);
     return 0;

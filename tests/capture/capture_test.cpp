@@ -97,7 +97,8 @@ TEST(CaptureOptions, BadOptionsSayOneLineAndExit2WithoutOutput) {
       "--fps", "--start -1 --frames x", "--start 10 --end 9 --frames x", "--end 1e9 --frames x",
       "--start 70 --frames x", "--end 0.001 --frames x", "--frames a --video b.mp4", "--start 1",
       "--frames x extra", "--at 5 --video a.mp4", "--at 5,,6 --frames x", "--size 8x8 --frames x",
-      "--size 640 --frames x", "--frames ''", "-q --frames x"};
+      "--size 640 --frames x",
+      "--size 641x480 --video a.mp4", "--frames ''", "-q --frames x"};
   for (const char* options : cases) {
     const Outcome r = capture(std::string(options), dir);
     EXPECT_EQ(r.status, 2) << options;
