@@ -35,13 +35,14 @@ static const char* const captureHelp =
     "round(i * 1000 / fps) ms, the reading a display of that frame rate would give;\n"
     "frame 0 is show time 0. The capture covers frames round(start * fps) up to\n"
     "round(end * fps), not included. Everything before the first frame is run through\n"
-    "(without drawing pixels), so the animation's speed changes and the scroller stand\n"
-    "exactly where a run from show time 0 at this frame rate would have them.\n"
+    "(without drawing pixels), so the animation's rate changes and the scroller's text\n"
+    "are exactly what a run from show time 0 at this frame rate would have.\n"
     "Sync: the music starts at show time 0 and restarts from its beginning whenever it\n"
     "ends, as the show loops it; a video starting at show time S starts the music at S\n"
     "(wrapped by the loop) and is cut to the frames' length. (The real show starts its\n"
     "music a moment after its clock, once the pictures are loaded.)\n"
-    "Same options, same machine: byte-identical frames.\n"
+    "Same options, same machine: byte-identical frames. VIEWING_GAMMA in the environment\n"
+    "brightens or darkens the pictures as it does for the show.\n"
     "Exit status: 0 done, 1 the capture failed, 2 bad options.\n";
 
 // One line about a bad option; returns 2 for parseCaptureOptions.

@@ -1,5 +1,6 @@
 # The README's pictures: three stills and a contact sheet of the show, by the capture.
 file(REMOVE_RECURSE ${WORK})
+unset(ENV{VIEWING_GAMMA})  # the pictures as their files hold them
 # Title phase, the layer picture (scene 4 s), a card with the writer strips (scene 17 s).
 execute_process(COMMAND ${CAPTURE} --at 5,14,27 --frames ${WORK}/stills
                 WORKING_DIRECTORY ${SHOW_DIR} RESULT_VARIABLE rc)

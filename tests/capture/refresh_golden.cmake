@@ -17,6 +17,7 @@ if(NOT sorted STREQUAL times)
 endif()
 list(JOIN times "," at)
 file(REMOVE_RECURSE ${WORK})
+unset(ENV{VIEWING_GAMMA})  # the pictures as their files hold them
 execute_process(COMMAND ${CAPTURE} --fps 60 --at ${at} --frames ${WORK}
                 WORKING_DIRECTORY ${SHOW_DIR} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
