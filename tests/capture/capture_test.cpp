@@ -176,6 +176,30 @@ TEST(CaptureFrames, LateStartDrawsWhatARunFromZeroDraws) {
   EXPECT_TRUE(slurp(dir + "/stills/frame-000001.png") == slurp(dir + "/whole/frame-000229.png"));
 }
 
+// The scroller moves 100 columns per second of show time whatever the frame rate: at
+// the same moment captures at different rates show the strip (rows 0..9) alike.
+TEST(CaptureFrames, ScrollerStandsAlikeAtEveryFrameRate) {
+  const std::string dir = scratch();
+  std::vector<uint8_t> reference;
+  for (int fps : {60, 24, 30, 144}) {
+    const std::string out = dir + "/fps" + std::to_string(fps);
+    ASSERT_EQ(capture("--fps " + std::to_string(fps) + " --at 30,47.5 --frames " + out, dir).status, 0);
+    for (int k = 0; k < 2; ++k) {
+      const std::string name = k == 0 ? "/frame-000000.png" : "/frame-000001.png";
+      Pixels p;
+      ASSERT_TRUE(readPng(out + name, &p));
+      const std::vector<uint8_t> strip(p.rgb.begin(), p.rgb.begin() + 640 * 10 * 3);
+      if (fps == 60) {
+        reference.insert(reference.end(), strip.begin(), strip.end());
+        continue;
+      }
+      const size_t at = k * strip.size();
+      EXPECT_TRUE(std::equal(strip.begin(), strip.end(), reference.begin() + at))
+          << "at " << fps << " fps the strip of " << name << " differs from 60 fps";
+    }
+  }
+}
+
 TEST(CaptureFrames, SizeScalesTheWholeScreen) {
   const std::string dir = scratch();
   ASSERT_EQ(capture("--size 320x240 --at 27 --frames " + dir + "/small", dir).status, 0);
