@@ -28,7 +28,7 @@ static double wallSeconds() {
   return double(now.tv_sec) + now.tv_nsec * 1e-9;
 }
 
-// path as seen from the working directory at launch (before --show-dir moves it).
+// The path as seen from the working directory at launch (before --show-dir moves it).
 static std::string absolutePath(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
   char cwd[PATH_MAX];
