@@ -35,7 +35,8 @@ check() {  # check <description> <expected> <actual>
 
 start_show() {  # start_show <folder> [arguments...]
   local folder=$1; shift
-  (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" "$program" "$@" >"$work/out" 2>"$work/err") &
+  # shellcheck disable=SC2086
+  (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" ${WRAPPER:-} "$program" "$@" >"$work/out" 2>"$work/err") &
   show_pid=$!
 }
 
@@ -146,6 +147,22 @@ stopped)
   check "and answers keys" "nofade 1" "$(cat "$work/out")"
   check "stderr stays empty" "" "$(cat "$work/err")"
   quit "$id" "after the stop"
+  ;;
+valgrind)
+  # memcheck over start-up, the title, the first seconds of the scene and Escape.
+  WRAPPER="valgrind --tool=memcheck --num-callers=40 --keep-debuginfo=yes --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite
+           --suppressions=$(dirname "$0")/valgrind.supp --log-file=$work/valgrind.log" start_show "$show_dir" -window
+  id=$(wait_window); sleep 13
+  check "under valgrind: the show runs into the scene" yes "$(running)"
+  xdotool key --window "$id" Escape
+  status=running
+  for _ in $(seq 300); do
+    if ! kill -0 "$show_pid" 2>/dev/null; then wait "$show_pid"; status=$?; show_pid=""; break; fi
+    sleep 0.1
+  done
+  check "memcheck finds no errors (exit status 0, not 99)" 0 "$status"
+  grep -E 'ERROR SUMMARY|definitely lost|possibly lost|suppressed:' "$work/valgrind.log"
+  [ "$status" == 0 ] || grep -A30 -E 'Invalid|uninitialised|Conditional|definitely lost in' "$work/valgrind.log" | head -80
   ;;
 *)
   echo "unknown case $case_name"; exit 2 ;;
