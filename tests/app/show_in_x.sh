@@ -9,20 +9,36 @@ failures=0
 passes=0
 
 work=$(mktemp -d)
-# Xvfb picks a free display number itself and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -1 "$work/display")
+# An X server of our own on a free display: Xvfb's lock file makes a second server on
+# the same number give up, so try numbers until ours is the one that answers.
+xvfb_pid=""
 show_pid=""
 cleanup() {
-  [ -n "$show_pid" ] && kill "$show_pid" 2>/dev/null
-  kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
+  [ -n "$show_pid" ] && kill -9 "$show_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && { kill "$xvfb_pid" 2>/dev/null; sleep 0.2; kill -9 "$xvfb_pid" 2>/dev/null; }
   rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_x() {
+  local n
+  for _ in $(seq 20); do
+    n=$(( 100 + RANDOM % 800 ))
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      if DISPLAY=":$n" timeout 5 xdpyinfo >/dev/null 2>&1 && kill -0 "$xvfb_pid" 2>/dev/null; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill -9 "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+  done
+  echo "FAILED: no X server could be started"; exit 1
+}
+start_x
 
 check() {  # check <description> <expected> <actual>
   if [ "$2" == "$3" ]; then
@@ -39,20 +55,22 @@ start_show() {
   show_pid=$!
 }
 
-# The show's window id, once it is mapped (empty after 10 s without one).
+# The show's window id, once it is mapped and viewable (empty after 10 s without one).
+# One tree query per try: it cannot hang on windows that come and go meanwhile.
 wait_window() {
   local id=""
   for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -1)
-    [ -z "$id" ] && id=$(xdotool search --onlyvisible --class kessivar 2>/dev/null | head -1)
-    [ -n "$id" ] && break
+    id=$(timeout 5 xwininfo -root -tree 2>/dev/null |
+         awk -v t="\"$title\"" 'index($0, t) || /\("kessivar" /{print $1; exit}')
+    if [ -n "$id" ] && timeout 5 xwininfo -id "$id" 2>/dev/null | grep -q IsViewable; then
+      echo "$id"; return
+    fi
     sleep 0.1
   done
-  echo "$id"
 }
 
 geometry() {  # "x y width height" of a window
-  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+  timeout 5 xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
     /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
 }
 
@@ -68,7 +86,7 @@ settled_geometry() {  # settled_geometry <id> <expected>
   echo "$now"
 }
 
-press() { xdotool key --window "$1" "$2"; sleep 0.15; }
+press() { timeout 5 xdotool key --window "$1" "$2"; sleep 0.15; }
 
 # Waits up to 5 s for the show to end; sets status to its exit status, or "running".
 wait_exit() {
@@ -88,7 +106,7 @@ title_and_window)
   start_show "$show_dir" -window
   id=$(wait_window)
   check "window exists" yes "$([ -n "$id" ] && echo yes || echo no)"
-  check "window title" "$title" "$(xdotool getwindowname "$id" 2>/dev/null)"
+  check "window title" "$title" "$(timeout 5 xdotool getwindowname "$id" 2>/dev/null)"
   check "window at (100, 100), 640x480" "100 100 640 480" "$(settled_geometry "$id" "100 100 640 480")"
   press "$id" Escape
   wait_exit; check "Escape exits with 0" 0 "$status"
@@ -153,7 +171,7 @@ fullscreen)
 window_closed)
   AUDIO=disk start_show "$show_dir" -window
   id=$(wait_window); sleep 0.5
-  "$3" "$id"
+  timeout 5 "$3" "$id"
   wait_exit; check "closing the window ends the show with 0" 0 "$status"
   ;;
 missing_files)
@@ -173,4 +191,8 @@ missing_files)
 esac
 
 echo "$passes passed, $failures failed"
+if [ "$failures" -ne 0 ]; then
+  echo "--- the last run's standard error:"; cat "$work/err" 2>/dev/null
+  echo "--- the X server's log:"; cat "$work/xvfb.log" 2>/dev/null
+fi
 [ "$failures" -eq 0 ]
