@@ -10,6 +10,9 @@ static bool audioOpen;          // the mixer has an output device
 static Mix_Music* musicStream;  // null when the device or the file is missing
 
 void openMusic() {
+  // SDL would otherwise take SIGINT and SIGTERM for its event queue, which nobody reads:
+  // Ctrl+C in the console and a plain kill would no longer end the show.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 ||
       Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
     fprintf(stderr, "kessivar: no sound output (%s), the show runs silently\n", SDL_GetError());

@@ -30,6 +30,7 @@ check() {  # check <description> <expected> <actual>
     passes=$((passes + 1)); echo "ok: $1"
   else
     failures=$((failures + 1)); echo "FAILED: $1: expected [$2], got [$3]"
+    echo "  (the show's stderr so far:"; sed 's/^/    /' "$work/err" 2>/dev/null; echo "  )"
   fi
 }
 
@@ -163,6 +164,17 @@ valgrind)
   check "memcheck finds no errors (exit status 0, not 99)" 0 "$status"
   grep -E 'ERROR SUMMARY|definitely lost|possibly lost|suppressed:' "$work/valgrind.log"
   [ "$status" == 0 ] || grep -A30 -E 'Invalid|uninitialised|Conditional|definitely lost in' "$work/valgrind.log" | head -80
+  ;;
+signals)
+  # Ctrl+C in the console (SIGINT) and a plain kill (SIGTERM) end the show, music playing.
+  for signal in INT TERM; do
+    AUDIO=disk start_show "$show_dir" -window
+    id=$(wait_window); sleep 1
+    kill -"$signal" "$show_pid"
+    wait_exit
+    check "SIG$signal ends the show" ended "$([ "$status" == running ] && echo running || echo ended)"
+    [ "$status" == running ] && kill -KILL "$show_pid" && wait "$show_pid" 2>/dev/null && show_pid=""
+  done
   ;;
 *)
   echo "unknown case $case_name"; exit 2 ;;
