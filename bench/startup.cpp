@@ -15,6 +15,7 @@
 #include "scroller/scroller.h"
 
 static double mainStart;  // CLOCK_REALTIME seconds at main
+static double steps[4];   // CLOCK_REALTIME seconds after: music, display surface, images, scroller
 
 static double realSeconds() {
   timespec t;
@@ -30,6 +31,9 @@ static void firstFrame() {
   const double launched = launch ? double(strtoull(launch, nullptr, 10)) * 1e-9 : mainStart;
   printf("launch_to_first_frame_ms %.2f\nmain_to_first_frame_ms %.2f\n", (now - launched) * 1e3,
          (now - mainStart) * 1e3);
+  printf("music_ms %.2f\ndisplay_ms %.2f\nimages_ms %.2f\nscroller_ms %.2f\nfirst_frame_ms %.2f\n",
+         (steps[0] - mainStart) * 1e3, (steps[1] - steps[0]) * 1e3, (steps[2] - steps[1]) * 1e3,
+         (steps[3] - steps[2]) * 1e3, (now - steps[3]) * 1e3);
   fflush(stdout);
   closeMusic();
   exit(0);
@@ -38,13 +42,17 @@ static void firstFrame() {
 int main(int argc, char** argv) {
   mainStart = realSeconds();
   openMusic();
+  steps[0] = realSeconds();
   readCommandLine(argc, argv);
   glutInit(&argc, argv);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
   glutInitDisplayMode(GLUT_DOUBLE);
   openDisplaySurface();
+  steps[1] = realSeconds();
   loadShowImages();
+  steps[2] = realSeconds();
   initScroller();
+  steps[3] = realSeconds();
   registerCallbacks();
   glutDisplayFunc(firstFrame);
   startMusic();

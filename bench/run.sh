@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Prints the performance budget as one table: start-up, allocations after start-up, the
+# show's own work per frame, frame pacing, and the times of a clean build, the asset
+# baking and the test suite. Builds into its own folder (default /tmp/kessivar-bench).
+# usage: bash bench/run.sh [build folder]
+set -eu
+cd "$(dirname "$0")/.."
+source_dir=$(pwd)
+build=${1:-/tmp/kessivar-bench}
+jobs=$(nproc)
+rm -rf "$build"
+log=$build.log
+
+seconds() { date +%s%N; }
+elapsed() { awk -v a="$1" -v b="$(date +%s%N)" 'BEGIN { printf "%.1f", (b - a) / 1e9 }'; }
+
+# Clean build: configure, the tools, the baked assets (pictures and music), the rest.
+t0=$(seconds)
+cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$log" 2>&1
+cmake --build "$build" -j"$jobs" --target kessivar_art synth >>"$log" 2>&1
+t1=$(seconds)
+cmake --build "$build" -j"$jobs" --target pictures music >>"$log" 2>&1
+bake=$(elapsed "$t1")
+cmake --build "$build" -j"$jobs" >>"$log" 2>&1
+build_total=$(elapsed "$t0")
+
+t0=$(seconds)
+(cd "$build" && ctest -j"$jobs" >>"$log" 2>&1) && suite_result=passed || suite_result=FAILED
+suite=$(elapsed "$t0")
+
+# A display for the programs that need one.
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -1 "$work/display")
+sleep 0.5
+show=$build/show
+bench=$build/bench
+
+# Launch to first frame: median of 15 launches (after one to warm the caches).
+(cd "$show" && SDL_AUDIODRIVER=dummy "$bench/bench_startup" -window >/dev/null)
+for _ in $(seq 15); do
+  (cd "$show" && LAUNCH_NS=$(date +%s%N) SDL_AUDIODRIVER=dummy exec "$bench/bench_startup" -window)
+done >"$work/startup"
+median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+launch=$(awk '/^launch_to_first_frame_ms/{print $2}' "$work/startup" | median)
+from_main=$(awk '/^main_to_first_frame_ms/{print $2}' "$work/startup" | median)
+step() { awk -v k="$1" '$1 == k {print $2}' "$work/startup" | median; }
+
+# Allocations after start-up.
+alloc=$(cd "$build/tests/hardening" && ./alloc_test 2>&1 | grep -E "show's own code|allocations in " | sed 's/^ *//')
+own_allocs=$(sed -n "s/^\([0-9]*\) allocations in the show's own code.*/\1/p" <<<"$alloc")
+driver_allocs=$(sed -n "s/.*(\([0-9]*\) elsewhere)/\1/p" <<<"$alloc")
+
+# The show's own instructions per scene frame (do-nothing GL), and its time per frame.
+frames=300
+(cd "$show" && valgrind --tool=callgrind --toggle-collect='drawScene*' \
+  --callgrind-out-file="$work/callgrind.out" "$bench/bench_frame" $frames >/dev/null 2>&1)
+total_ir=$(callgrind_annotate "$work/callgrind.out" | awk '/PROGRAM TOTALS/{gsub(",", "", $1); print $1}')
+null_ir=$(callgrind_annotate --threshold=100 "$work/callgrind.out" | awk '/nullgl.cpp/{gsub(",", "", $1); s += $1} END {print s + 0}')
+own_ir=$(( (total_ir - null_ir) / frames ))
+own_us=$(cd "$show" && "$bench/bench_frame" 3000 | awk '/own_cpu_us_per_frame/{print $2}')
+
+# Frame pacing over 3000 scene frames in Xvfb.
+(cd "$show" && SDL_AUDIODRIVER=dummy "$bench/bench_pacing" -window) >"$work/pacing"
+get() { awk -v k="$1" '$1 == k {print $2}' "$work/pacing"; }
+
+cpu=$(lscpu | sed -n 's/^Model name: *//p' | head -1)
+echo
+echo "Machine: $cpu, $(nproc) cores, $(awk '/MemTotal/{printf "%.0f GB", $2 / 1048576}' /proc/meminfo); $(. /etc/os-release; echo "$PRETTY_NAME"); Mesa llvmpipe in Xvfb"
+echo
+echo "| Measure | Figure | Budget |"
+echo "|---|---|---|"
+printf "| Launch to first frame, median of 15 (from main) | %.1f ms (%.1f ms) | ≤ 30 ms |\n" "$launch" "$from_main"
+printf "| … of which music / window and GL / six pictures and font / scroller / first frame | %.1f / %.1f / %.1f / %.1f / %.1f ms | |\n" \
+  "$(step music_ms)" "$(step display_ms)" "$(step images_ms)" "$(step scroller_ms)" "$(step first_frame_ms)"
+printf "| Heap allocations in the show's code over 400 frames | %s (driver: %s) | 0 |\n" "$own_allocs" "$driver_allocs"
+printf "| Own instructions per scene frame (callgrind, GL calls excluded) | %s | small |\n" "$own_ir"
+printf "| Own CPU time per scene frame (do-nothing GL) | %.1f µs | |\n" "$own_us"
+printf "| Frame time median / 99th percentile, 3000 scene frames | %.2f / %.2f ms | |\n" "$(get median_ms)" "$(get p99_ms)"
+printf "| 99th percentile over median (longest frame) | %.2f (%.1f ms) | ≤ 1.5 |\n" "$(get p99_over_median)" "$(get max_ms)"
+printf "| Build from clean, -j%s (of which asset baking) | %.0f s (%.0f s) | |\n" "$jobs" "$build_total" "$bake"
+printf "| Test suite, ctest -j%s (%s) | %.0f s | |\n" "$jobs" "$suite_result" "$suite"
