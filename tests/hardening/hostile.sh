@@ -11,19 +11,32 @@ failures=0
 passes=0
 
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 3840x2160x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -1 "$work/display")
+xvfb_pid=""
 show_pid=""
 cleanup() {
   [ -n "$show_pid" ] && kill -CONT "$show_pid" 2>/dev/null && kill "$show_pid" 2>/dev/null
-  kill "$xvfb_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# An X server of our own on a display number picked at random, and checked to be ours and
+# answering: other X servers may come and go on the same machine.
+for _ in $(seq 10); do
+  display=$((100 + RANDOM % 800))
+  [ -e "/tmp/.X11-unix/X$display" ] && continue
+  Xvfb ":$display" -screen 0 3840x2160x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    xdpyinfo -display ":$display" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  kill -0 "$xvfb_pid" 2>/dev/null && xdpyinfo -display ":$display" >/dev/null 2>&1 && break
+  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
+done
+[ -n "$xvfb_pid" ] || { echo "no X server could be started"; exit 1; }
+export DISPLAY=":$display"
 
 check() {  # check <description> <expected> <actual>
   if [ "$2" == "$3" ]; then
@@ -49,6 +62,15 @@ wait_window() {
     sleep 0.1
   done
   echo "$id"
+}
+
+# Ends the case when the show's window did not appear (xdotool and xwininfo would otherwise
+# wait for a window to be picked by hand).
+need_window() {
+  [ -n "$1" ] && return
+  check "the show's window appears" yes no
+  echo "$passes passed, $failures failed"
+  exit 1
 }
 
 running() { kill -0 "$show_pid" 2>/dev/null && echo yes || echo no; }
@@ -78,7 +100,7 @@ bad_files)
     # shellcheck disable=SC2086
     "$make_bad_files" "$work/bad" $kinds
     start_show "$work/bad" -window
-    id=$(wait_window); sleep 2
+    id=$(wait_window); need_window "$id"; sleep 2
     check "[$kinds] the show runs" yes "$(running)"
     for file in ninja.wav font.png trainer.png ksvlayer.png writer2.png logo.png footer.png kortit5.png; do
       check "[$kinds] stderr names $file once" 1 "$(grep -c "^kessivar: $file: " "$work/err")"
@@ -89,7 +111,7 @@ bad_files)
   ;;
 no_sound)
   AUDIO=nowhere start_show "$show_dir" -window
-  id=$(wait_window); sleep 2
+  id=$(wait_window); need_window "$id"; sleep 2
   check "no sound device: the show runs" yes "$(running)"
   check "one line says so" 1 "$(grep -c '^kessivar: no sound output' "$work/err")"
   check "and nothing else" 1 "$(wc -l <"$work/err")"
@@ -97,14 +119,14 @@ no_sound)
   ;;
 no_fullscreen)
   start_show "$show_dir"
-  id=$(wait_window); sleep 1.5
+  id=$(wait_window); need_window "$id"; sleep 1.5
   check "without the video mode the show runs in a window" yes "$(running)"
   check "one line says so" 1 "$(grep -c '^kessivar: full-screen mode 640x480:16@60 not available' "$work/err")"
   quit "$id" "full-screen window"
   ;;
 resize)
   start_show "$show_dir" -window
-  id=$(wait_window); sleep 0.5
+  id=$(wait_window); need_window "$id"; sleep 0.5
   for size in "1 1" "3840 2160" "1 1" "640 480"; do
     # shellcheck disable=SC2086
     xdotool windowsize "$id" $size; sleep 1
@@ -117,7 +139,7 @@ resize)
   ;;
 key_storm)
   start_show "$show_dir" -window
-  id=$(wait_window); sleep 0.5
+  id=$(wait_window); need_window "$id"; sleep 0.5
   RANDOM=2002
   keys=(a b c d e f g h i j k l m n o p q r s t u v w x y z A Q Z 0 1 2 5 9 space space space
         Return Tab BackSpace Delete Left Right Up Down F1 F2 F5 F10 F12 Home End Page_Up
@@ -141,7 +163,7 @@ key_storm)
   ;;
 stopped)
   start_show "$show_dir" -window
-  id=$(wait_window); sleep 1
+  id=$(wait_window); need_window "$id"; sleep 1
   kill -STOP "$show_pid"; sleep 4; kill -CONT "$show_pid"; sleep 1
   check "stopped 4 s and continued: the show runs" yes "$(running)"
   xdotool key --window "$id" space; sleep 0.3
@@ -153,7 +175,7 @@ valgrind)
   # memcheck over start-up, the title, the first seconds of the scene and Escape.
   WRAPPER="valgrind --tool=memcheck --num-callers=40 --keep-debuginfo=yes --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite
            --suppressions=$(dirname "$0")/valgrind.supp --log-file=$work/valgrind.log" start_show "$show_dir" -window
-  id=$(wait_window); sleep 13
+  id=$(wait_window); need_window "$id"; sleep 13
   check "under valgrind: the show runs into the scene" yes "$(running)"
   xdotool key --window "$id" Escape
   status=running
@@ -169,7 +191,7 @@ signals)
   # Ctrl+C in the console (SIGINT) and a plain kill (SIGTERM) end the show, music playing.
   for signal in INT TERM; do
     AUDIO=disk start_show "$show_dir" -window
-    id=$(wait_window); sleep 1
+    id=$(wait_window); need_window "$id"; sleep 1
     kill -"$signal" "$show_pid"
     wait_exit
     check "SIG$signal ends the show" ended "$([ "$status" == running ] && echo running || echo ended)"
