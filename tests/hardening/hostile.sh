@@ -6,89 +6,9 @@ set -u
 program=$(readlink -f "$1")
 make_bad_files=$(readlink -f "$2")
 case_name=$3
-title="Kessivar 2002 - 01.-04. August 2002"
-failures=0
-passes=0
-
-work=$(mktemp -d)
-xvfb_pid=""
-show_pid=""
-cleanup() {
-  [ -n "$show_pid" ] && kill -CONT "$show_pid" 2>/dev/null && kill "$show_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-# An X server of our own on a display number picked at random, and checked to be ours and
-# answering: other X servers may come and go on the same machine.
-for _ in $(seq 10); do
-  display=$((100 + RANDOM % 800))
-  [ -e "/tmp/.X11-unix/X$display" ] && continue
-  Xvfb ":$display" -screen 0 3840x2160x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    xdpyinfo -display ":$display" >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  kill -0 "$xvfb_pid" 2>/dev/null && xdpyinfo -display ":$display" >/dev/null 2>&1 && break
-  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
-done
-[ -n "$xvfb_pid" ] || { echo "no X server could be started"; exit 1; }
-export DISPLAY=":$display"
-
-check() {  # check <description> <expected> <actual>
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1)); echo "ok: $1"
-  else
-    failures=$((failures + 1)); echo "FAILED: $1: expected [$2], got [$3]"
-    echo "  (the show's stderr so far:"; sed 's/^/    /' "$work/err" 2>/dev/null; echo "  )"
-  fi
-}
-
-start_show() {  # start_show <folder> [arguments...]
-  local folder=$1; shift
-  # shellcheck disable=SC2086
-  (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" ${WRAPPER:-} "$program" "$@" >"$work/out" 2>"$work/err") &
-  show_pid=$!
-}
-
-wait_window() {
-  local id=""
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -1)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  echo "$id"
-}
-
-# Ends the case when the show's window did not appear (xdotool and xwininfo would otherwise
-# wait for a window to be picked by hand).
-need_window() {
-  [ -n "$1" ] && return
-  check "the show's window appears" yes no
-  echo "$passes passed, $failures failed"
-  exit 1
-}
-
-running() { kill -0 "$show_pid" 2>/dev/null && echo yes || echo no; }
-
-wait_exit() {  # sets status to the exit status, or "running" after 5 s
-  status=running
-  for _ in $(seq 50); do
-    if ! kill -0 "$show_pid" 2>/dev/null; then
-      wait "$show_pid"; status=$?; show_pid=""; return
-    fi
-    sleep 0.1
-  done
-}
-
-quit() {  # Escape, then the exit status is 0
-  xdotool key --window "$1" Escape
-  wait_exit; check "$2: Escape exits with 0" 0 "$status"
-}
+screen=3840x2160
+source "$(dirname "$0")/../xshow.sh"
+start_x
 
 show_dir=$(dirname "$program")
 
@@ -129,11 +49,11 @@ resize)
   id=$(wait_window); need_window "$id"; sleep 0.5
   for size in "1 1" "3840 2160" "1 1" "640 480"; do
     # shellcheck disable=SC2086
-    xdotool windowsize "$id" $size; sleep 1
-    check "window is $size" "$size" "$(xwininfo -id "$id" | awk '/Width:/{w=$NF} /Height:/{h=$NF} END{print w, h}')"
+    timeout 5 xdotool windowsize "$id" $size; sleep 1
+    check "window is $size" "$size" "$(timeout 5 xwininfo -id "$id" | awk '/Width:/{w=$NF} /Height:/{h=$NF} END{print w, h}')"
     check "resized to $size: the show runs" yes "$(running)"
   done
-  xdotool key --window "$id" space; sleep 0.3
+  timeout 5 xdotool key --window "$id" space; sleep 0.3
   check "still answers keys" "nofade 1" "$(cat "$work/out")"
   quit "$id" "after resizing"
   ;;
@@ -152,7 +72,7 @@ key_storm)
     sent+=("$k")
     [ "$k" == space ] && spaces=$((spaces + 1))
   done
-  xdotool key --window "$id" --delay 3 "${sent[@]}"
+  timeout 60 xdotool key --window "$id" --delay 3 "${sent[@]}"
   sleep 1
   check "the show runs after 1000 random keys" yes "$(running)"
   check "one nofade line per space sent ($spaces)" "$spaces" "$(grep -c '^nofade [01]$' "$work/out")"
@@ -166,7 +86,7 @@ stopped)
   id=$(wait_window); need_window "$id"; sleep 1
   kill -STOP "$show_pid"; sleep 4; kill -CONT "$show_pid"; sleep 1
   check "stopped 4 s and continued: the show runs" yes "$(running)"
-  xdotool key --window "$id" space; sleep 0.3
+  timeout 5 xdotool key --window "$id" space; sleep 0.3
   check "and answers keys" "nofade 1" "$(cat "$work/out")"
   check "stderr stays empty" "" "$(cat "$work/err")"
   quit "$id" "after the stop"
@@ -177,12 +97,8 @@ valgrind)
            --suppressions=$(dirname "$0")/valgrind.supp --log-file=$work/valgrind.log" start_show "$show_dir" -window
   id=$(wait_window); need_window "$id"; sleep 13
   check "under valgrind: the show runs into the scene" yes "$(running)"
-  xdotool key --window "$id" Escape
-  status=running
-  for _ in $(seq 300); do
-    if ! kill -0 "$show_pid" 2>/dev/null; then wait "$show_pid"; status=$?; show_pid=""; break; fi
-    sleep 0.1
-  done
+  timeout 5 xdotool key --window "$id" Escape
+  wait_exit 300
   check "memcheck finds no errors (exit status 0, not 99)" 0 "$status"
   grep -E 'ERROR SUMMARY|definitely lost|possibly lost|suppressed:' "$work/valgrind.log"
   [ "$status" == 0 ] || grep -A30 -E 'Invalid|uninitialised|Conditional|definitely lost in' "$work/valgrind.log" | head -80
@@ -202,5 +118,4 @@ signals)
   echo "unknown case $case_name"; exit 2 ;;
 esac
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

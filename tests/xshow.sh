@@ -1,0 +1,123 @@
+# Shared by the scripts that run the real program in a real X server (Xvfb) and drive it
+# with real key events (xdotool). Source it after setting: program (path of kessivar),
+# and optionally screen ("WIDTHxHEIGHT", default 1024x768). Every X call is bounded in
+# time, so a broken server fails a case instead of hanging it.
+title="Kessivar 2002 - 01.-04. August 2002"
+failures=0
+passes=0
+work=$(mktemp -d)
+xvfb_pid=""
+show_pid=""
+
+cleanup() {
+  [ -n "$show_pid" ] && { kill -CONT "$show_pid"; kill -9 "$show_pid"; } 2>/dev/null
+  [ -n "$xvfb_pid" ] && { kill "$xvfb_pid" 2>/dev/null; sleep 0.2; kill -9 "$xvfb_pid" 2>/dev/null; }
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# An X server of our own on a free display: Xvfb's lock file makes a second server on
+# the same number give up, so try numbers until ours is the one that answers.
+start_x() {
+  local n
+  for _ in $(seq 20); do
+    n=$(( 100 + RANDOM % 800 ))
+    Xvfb ":$n" -screen 0 "${screen:-1024x768}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      if DISPLAY=":$n" timeout 5 xdpyinfo >/dev/null 2>&1 && kill -0 "$xvfb_pid" 2>/dev/null; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill -9 "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+  done
+  echo "FAILED: no X server could be started"; exit 1
+}
+
+check() {  # check <description> <expected> <actual>
+  if [ "$2" == "$3" ]; then
+    passes=$((passes + 1)); echo "ok: $1"
+  else
+    failures=$((failures + 1)); echo "FAILED: $1: expected [$2], got [$3]"
+    echo "  (the show's stderr so far:"; sed 's/^/    /' "$work/err" 2>/dev/null; echo "  )"
+  fi
+}
+
+# Prints the tally; the script's exit status is 0 only without failures.
+finish() {
+  echo "$passes passed, $failures failed"
+  [ "$failures" -eq 0 ]
+  exit
+}
+
+# start_show <folder> [arguments...]: runs the show in the folder, its output into files.
+# AUDIO picks SDL's audio driver (default dummy); WRAPPER runs it under another program.
+start_show() {
+  local folder=$1; shift
+  # shellcheck disable=SC2086
+  (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" ${WRAPPER:-} "$program" "$@" >"$work/out" 2>"$work/err") &
+  show_pid=$!
+}
+
+# The show's window id, once it is mapped and viewable (empty after 10 s without one).
+# One tree query per try: it cannot hang on windows that come and go meanwhile.
+wait_window() {
+  local id=""
+  for _ in $(seq 100); do
+    id=$(timeout 5 xwininfo -root -tree 2>/dev/null |
+         awk -v t="\"$title\"" 'index($0, t) || /\("kessivar" /{print $1; exit}')
+    if [ -n "$id" ] && timeout 5 xwininfo -id "$id" 2>/dev/null | grep -q IsViewable; then
+      echo "$id"; return
+    fi
+    sleep 0.1
+  done
+}
+
+# Ends the case when the show's window did not appear.
+need_window() {
+  [ -n "$1" ] && return
+  check "the show's window appears" yes no
+  finish
+}
+
+geometry() {  # "x y width height" of a window
+  timeout 5 xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+    /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
+}
+
+# Geometry of a window once it equals the expected one (or as it is after 3 s):
+# a full-screen window is mapped first and resized afterwards.
+settled_geometry() {  # settled_geometry <id> <expected>
+  local now=""
+  for _ in $(seq 30); do
+    now=$(geometry "$1")
+    [ "$now" == "$2" ] && break
+    sleep 0.1
+  done
+  echo "$now"
+}
+
+press() { timeout 5 xdotool key --window "$1" "$2"; sleep 0.15; }
+
+running() { kill -0 "$show_pid" 2>/dev/null && echo yes || echo no; }
+
+# Waits up to <tenths> (default 50) tenths of a second for the show to end; sets status
+# to its exit status, or "running".
+wait_exit() {
+  status=running
+  for _ in $(seq "${1:-50}"); do
+    if ! kill -0 "$show_pid" 2>/dev/null; then
+      wait "$show_pid"; status=$?; show_pid=""; return
+    fi
+    sleep 0.1
+  done
+}
+
+quit() {  # quit <id> <what>: Escape, then the exit status is 0
+  press "$1" Escape
+  wait_exit; check "$2: Escape exits with 0" 0 "$status"
+}
