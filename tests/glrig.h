@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "test_png.h"
+
 // Creates and makes current an offscreen compatibility-profile context of the given
 // size and sets the show's virtual-screen projection (as onReshape does). Safe to call
 // again: later calls reuse the context. Returns false when no context can be had.
@@ -25,8 +27,3 @@ Pixels readScreen();
 
 // Writes the pixels as an RGB PNG (for looking at what a test saw).
 bool writePng(const std::string& path, const Pixels& pixels);
-
-// Writes a test PNG: colour type as libpng's PNG_COLOR_TYPE_*, bit depth 8 unless
-// given; data holds rows top first, width * channels(colourType) bytes each.
-bool writeTestPng(const std::string& path, int width, int height, int colourType,
-                  const std::vector<uint8_t>& data, int bitDepth = 8);

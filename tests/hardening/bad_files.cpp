@@ -9,6 +9,8 @@
 #include <fstream>
 #include <vector>
 
+#include "test_png.h"
+
 const char* const showFiles[8] = {"ninja.wav", "font.png",   "trainer.png", "ksvlayer.png",
                                   "writer2.png", "logo.png", "footer.png",  "kortit5.png"};
 
@@ -27,43 +29,19 @@ std::string readBytes(const std::string& path) {
 // palette whose entry 3 is transparent.
 bool writePng(const std::string& path, int width, int height, int colourType, int depth,
               bool interlaced) {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, width, height, depth, colourType,
-               interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  if (colourType == PNG_COLOR_TYPE_PALETTE) {
-    png_color colours[4] = {{255, 200, 0}, {0, 128, 255}, {255, 255, 255}, {10, 20, 30}};
-    png_set_PLTE(png, info, colours, 4);
-    png_byte alpha[4] = {255, 255, 128, 0};
-    png_set_tRNS(png, info, alpha, 4, nullptr);
-  }
-  png_write_info(png, info);
   const int channels = colourType == PNG_COLOR_TYPE_RGB         ? 3
                        : colourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
                        : colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
                                                                  : 1;
   const size_t rowBytes = (size_t(width) * channels * depth + 7) / 8;
-  std::vector<png_byte> pixels(rowBytes * height);
+  std::vector<uint8_t> pixels(rowBytes * height);
   for (int y = 0; y < height; ++y)
     for (size_t i = 0; i < rowBytes; ++i)
       pixels[rowBytes * y + i] = png_byte(colourType == PNG_COLOR_TYPE_PALETTE ? ((i + y) / 4) % 4 * (depth == 8 ? 1 : 0x55)
                                                                                : (i * 3 + y * 5) & 0xFF);
-  std::vector<png_bytep> rows(height);
-  for (int y = 0; y < height; ++y) rows[y] = &pixels[rowBytes * y];
-  png_write_image(png, rows.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  fclose(f);
-  return true;
+  const std::vector<uint8_t> palette = {255, 200, 0, 0, 128, 255, 255, 255, 255, 10, 20, 30};
+  const std::vector<uint8_t> alpha = {255, 255, 128, 0};
+  return writeTestPng(path, width, height, colourType, pixels, depth, interlaced, palette, alpha);
 }
 
 // Signature and an IHDR chunk with a valid checksum (crcOk false spoils it).

@@ -131,22 +131,10 @@ TEST_F(Images, GreyPaletteAnd16BitShowTheirColours) {
 
 TEST_F(Images, PaletteWithTransparency) {
   // Index 0 opaque yellow, index 1 fully transparent white; left half 0, right half 1.
-  FILE* f = fopen("palette.png", "wb");
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_init_io(png, f);
-  png_set_IHDR(png, info, 4, 4, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_color colours[2] = {{255, 255, 0}, {255, 255, 255}};
-  png_set_PLTE(png, info, colours, 2);
-  png_byte alpha[2] = {255, 0};
-  png_set_tRNS(png, info, alpha, 2, nullptr);
-  png_write_info(png, info);
-  png_byte row[4] = {0, 0, 1, 1};
-  for (int y = 0; y < 4; ++y) png_write_row(png, row);
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  fclose(f);
+  std::vector<uint8_t> indices(16);
+  for (size_t i = 0; i < indices.size(); ++i) indices[i] = i % 4 < 2 ? 0 : 1;
+  ASSERT_TRUE(writeTestPng("palette.png", 4, 4, PNG_COLOR_TYPE_PALETTE, indices, 8, false,
+                           {255, 255, 0, 255, 255, 255}, {255, 0}));
 
   Pixels p = drawTexture(bind("palette.png", PNG_ALPHA), 0, 0, 64, 64);
   EXPECT_EQ(std::vector<int>({p.r(5, 5), p.g(5, 5), p.b(5, 5)}), std::vector<int>({255, 255, 0}));

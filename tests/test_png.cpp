@@ -1,0 +1,48 @@
+#include "test_png.h"
+
+#include <png.h>
+#include <cstdio>
+
+static int channelsOf(int colourType) {
+  switch (colourType) {
+    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
+    case PNG_COLOR_TYPE_RGB: return 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+    default: return 1;  // grey, or palette indices
+  }
+}
+
+bool writeTestPng(const std::string& path, int width, int height, int colourType,
+                  const std::vector<uint8_t>& data, int bitDepth, bool interlaced,
+                  const std::vector<uint8_t>& paletteRgb, const std::vector<uint8_t>& paletteAlpha) {
+  FILE* f = fopen(path.c_str(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    fclose(f);
+    return false;
+  }
+  png_init_io(png, f);
+  png_set_IHDR(png, info, width, height, bitDepth, colourType,
+               interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (colourType == PNG_COLOR_TYPE_PALETTE) {
+    std::vector<png_color> entries(paletteRgb.size() / 3);
+    for (size_t i = 0; i < entries.size(); ++i)
+      entries[i] = {paletteRgb[i * 3], paletteRgb[i * 3 + 1], paletteRgb[i * 3 + 2]};
+    png_set_PLTE(png, info, entries.data(), int(entries.size()));
+    if (!paletteAlpha.empty())
+      png_set_tRNS(png, info, paletteAlpha.data(), int(paletteAlpha.size()), nullptr);
+  }
+  png_write_info(png, info);
+  const size_t row = (size_t(width) * channelsOf(colourType) * bitDepth + 7) / 8;
+  std::vector<png_bytep> rows(height);
+  for (int y = 0; y < height; ++y) rows[y] = const_cast<png_bytep>(&data[row * y]);
+  png_write_image(png, rows.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  fclose(f);
+  return true;
+}
