@@ -181,3 +181,11 @@ double Lcg::next()
     state = state * 1664525u + 1013904223u;
     return (state >> 8) / 16777216.0;
 }
+
+Picture finishPicture(cairo_t* cr, cairo_surface_t* surface, bool withAlpha)
+{
+    cairo_destroy(cr);
+    Picture picture = pictureFromSurface(surface, withAlpha);
+    cairo_surface_destroy(surface);
+    return picture;
+}

@@ -31,6 +31,9 @@ cairo_surface_t* newSurface(int width, int height, bool withAlpha);
 // Converts a finished surface (premultiplied ARGB32 or RGB24) into an RGBA or RGB picture.
 Picture pictureFromSurface(cairo_surface_t* surface, bool withAlpha);
 
+// Ends drawing: the picture from the surface, with the context and surface destroyed.
+Picture finishPicture(cairo_t* cr, cairo_surface_t* surface, bool withAlpha);
+
 // Writes `picture` to `path` with libpng; no time stamp or text chunks, so equal
 // pictures give equal files. Returns false (with one line on stderr) on failure.
 bool writePng(const std::string& path, const Picture& picture);

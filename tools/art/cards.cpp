@@ -275,10 +275,7 @@ Picture paintCards()
         drawCard(cr, k, x, y);
         cairo_restore(cr);
     }
-    cairo_destroy(cr);
-    Picture picture = pictureFromSurface(surface, true);
-    cairo_surface_destroy(surface);
-    return picture;
+    return finishPicture(cr, surface, true);
 }
 
 Picture paintWriter()
@@ -288,8 +285,5 @@ Picture paintWriter()
     for (int w = 0; w < blockCount; w++)
         for (int i = 0; i < blockBands; i++)
             drawBand(cr, (w * blockBands + i) * bandHeight, writerTexts[w][i], i == 0);
-    cairo_destroy(cr);
-    Picture picture = pictureFromSurface(surface, true);
-    cairo_surface_destroy(surface);
-    return picture;
+    return finishPicture(cr, surface, true);
 }

@@ -175,10 +175,7 @@ Picture paintTitle()
     setFont(cr, "DejaVu Sans", true, 22);
     spacedText(cr, cx, 482, eventPlace, 2, amber, inkBlack, 4);
 
-    cairo_destroy(cr);
-    Picture picture = pictureFromSurface(surface, false);
-    cairo_surface_destroy(surface);
-    return picture;
+    return finishPicture(cr, surface, false);
 }
 
 Picture paintLogo()
@@ -226,10 +223,7 @@ Picture paintLogo()
     outlinedText(cr, 44, -4, "01.-04.08.", paper, inkBlack, 3.5);
     cairo_restore(cr);
 
-    cairo_destroy(cr);
-    Picture picture = pictureFromSurface(surface, true);
-    cairo_surface_destroy(surface);
-    return picture;
+    return finishPicture(cr, surface, true);
 }
 
 // Dark forest silhouette: a ridge of pointed spruce tops along `base`.
@@ -305,10 +299,7 @@ Picture paintLayer()
     cairo_set_line_width(cr, 2);
     cairo_stroke(cr);
 
-    cairo_destroy(cr);
-    Picture picture = pictureFromSurface(surface, true);
-    cairo_surface_destroy(surface);
-    return picture;
+    return finishPicture(cr, surface, true);
 }
 
 Picture paintFooter()
@@ -352,8 +343,5 @@ Picture paintFooter()
     outlinedText(cr, 15, 54, "demo - intro - music - graphics - wild", iceBlue, inkBlack, 2);
     cairo_restore(cr);
 
-    cairo_destroy(cr);
-    Picture picture = pictureFromSurface(surface, false);
-    cairo_surface_destroy(surface);
-    return picture;
+    return finishPicture(cr, surface, false);
 }
