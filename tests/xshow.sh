@@ -17,12 +17,14 @@ cleanup() {
 trap cleanup EXIT
 
 # An X server of our own on a free display: Xvfb's lock file makes a second server on
-# the same number give up, so try numbers until ours is the one that answers.
+# the same number give up, so try numbers until ours is the one that answers. -noreset:
+# by default the server resets when its last client leaves, and a show started during
+# that reset cannot open the display.
 start_x() {
   local n
   for _ in $(seq 20); do
     n=$(( 100 + RANDOM % 800 ))
-    Xvfb ":$n" -screen 0 "${screen:-1024x768}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${screen:-1024x768}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 50); do
       kill -0 "$xvfb_pid" 2>/dev/null || break
@@ -63,11 +65,13 @@ start_show() {
   show_pid=$!
 }
 
-# The show's window id, once it is mapped and viewable (empty after 10 s without one).
-# One tree query per try: it cannot hang on windows that come and go meanwhile.
+# The show's window id, once it is mapped and viewable (empty after 10 s without one, or
+# at once when the show has ended). One tree query per try: it cannot hang on windows
+# that come and go meanwhile.
 wait_window() {
   local id=""
   for _ in $(seq 100); do
+    kill -0 "$show_pid" 2>/dev/null || return
     id=$(timeout 5 xwininfo -root -tree 2>/dev/null |
          awk -v t="\"$title\"" 'index($0, t) || /\("kessivar" /{print $1; exit}')
     if [ -n "$id" ] && timeout 5 xwininfo -id "$id" 2>/dev/null | grep -q IsViewable; then
@@ -84,7 +88,10 @@ need_window() {
   finish
 }
 
-geometry() {  # "x y width height" of a window
+# "x y width height" of a window; empty without a window id, for which xwininfo would
+# wait for a mouse click to choose one.
+geometry() {
+  [ -n "$1" ] || return 0
   timeout 5 xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
     /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
 }
@@ -101,7 +108,7 @@ settled_geometry() {  # settled_geometry <id> <expected>
   echo "$now"
 }
 
-press() { timeout 5 xdotool key --window "$1" "$2"; sleep 0.15; }
+press() { [ -n "$1" ] || return 0; timeout 5 xdotool key --window "$1" "$2"; sleep 0.15; }
 
 running() { kill -0 "$show_pid" 2>/dev/null && echo yes || echo no; }
 
