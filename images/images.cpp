@@ -99,6 +99,9 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
     return false;
   }
   png_set_user_limits(decode.png, pngMaxSide, pngMaxSide);
+  // The zlib stream's own checksum repeats what the CRC of every IDAT chunk (still
+  // checked) already guards, and costs a tenth of the decoding time.
+  png_set_option(decode.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
   png_init_io(decode.png, decode.file);
   png_set_sig_bytes(decode.png, 8);
   png_read_info(decode.png, decode.info);
