@@ -57,11 +57,13 @@ finish() {
 }
 
 # start_show <folder> [arguments...]: runs the show in the folder, its output into files.
-# AUDIO picks SDL's audio driver (default dummy); WRAPPER runs it under another program.
+# AUDIO picks SDL's audio driver (default dummy; disk writes into the work folder);
+# WRAPPER runs it under another program.
 start_show() {
   local folder=$1; shift
   # shellcheck disable=SC2086
-  (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" ${WRAPPER:-} "$program" "$@" >"$work/out" 2>"$work/err") &
+  (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" SDL_DISKAUDIOFILE="$work/sound.raw" \
+     ${WRAPPER:-} "$program" "$@" >"$work/out" 2>"$work/err") &
   show_pid=$!
 }
 
