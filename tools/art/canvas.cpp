@@ -172,6 +172,13 @@ cairo_pattern_t* verticalGradient(double y0, double y1, Rgb top, Rgb bottom)
     return pattern;
 }
 
+cairo_pattern_t* verticalGradient(double y0, double y1, Rgb top, double at, Rgb middle, Rgb bottom)
+{
+    cairo_pattern_t* pattern = verticalGradient(y0, y1, top, bottom);
+    cairo_pattern_add_color_stop_rgb(pattern, at, middle.r, middle.g, middle.b);
+    return pattern;
+}
+
 void require(bool ok, const char* what)
 {
     if (ok) return;

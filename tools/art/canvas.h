@@ -63,6 +63,8 @@ void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 
 // Vertical linear gradient from `top` at y0 to `bottom` at y1 (caller destroys it).
 cairo_pattern_t* verticalGradient(double y0, double y1, Rgb top, Rgb bottom);
+// The same with a third colour `middle` at fraction `at` of the way down.
+cairo_pattern_t* verticalGradient(double y0, double y1, Rgb top, double at, Rgb middle, Rgb bottom);
 
 // Fails the tool (message, exit status 1) when a layout assumption is broken; used so a
 // text that no longer fits its box stops the build instead of shipping clipped.

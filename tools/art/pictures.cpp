@@ -134,10 +134,8 @@ Picture paintTitle()
     cairo_surface_t* surface = newSurface(width, height, false);
     cairo_t* cr = cairo_create(surface);
 
-    cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, horizon);
-    cairo_pattern_add_color_stop_rgb(sky, 0.0, 0.01, 0.01, 0.05);
-    cairo_pattern_add_color_stop_rgb(sky, 0.6, 0.05, 0.03, 0.16);
-    cairo_pattern_add_color_stop_rgb(sky, 1.0, 0.20, 0.05, 0.22);
+    cairo_pattern_t* sky = verticalGradient(0, horizon, {0.01, 0.01, 0.05},
+                                            0.6, {0.05, 0.03, 0.16}, {0.20, 0.05, 0.22});
     cairo_set_source(cr, sky);
     cairo_rectangle(cr, 0, 0, width, horizon);
     cairo_fill(cr);
@@ -261,10 +259,8 @@ Picture paintLayer()
     cairo_stroke_preserve(cr);
     cairo_save(cr);
     cairo_clip(cr);
-    cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, lake);
-    cairo_pattern_add_color_stop_rgb(sky, 0.0, 0.02, 0.03, 0.12);
-    cairo_pattern_add_color_stop_rgb(sky, 0.55, 0.16, 0.06, 0.28);
-    cairo_pattern_add_color_stop_rgb(sky, 1.0, 0.55, 0.18, 0.25);
+    cairo_pattern_t* sky = verticalGradient(0, lake, {0.02, 0.03, 0.12},
+                                            0.55, {0.16, 0.06, 0.28}, {0.55, 0.18, 0.25});
     cairo_set_source(cr, sky);
     cairo_paint(cr);
     cairo_pattern_destroy(sky);
@@ -311,10 +307,8 @@ Picture paintFooter()
     cairo_surface_t* surface = newSurface(width, height, false);
     cairo_t* cr = cairo_create(surface);
 
-    cairo_pattern_t* ground = cairo_pattern_create_linear(0, 0, 0, height);
-    cairo_pattern_add_color_stop_rgb(ground, 0.0, 0.10, 0.12, 0.30);
-    cairo_pattern_add_color_stop_rgb(ground, 0.12, 0.04, 0.05, 0.16);
-    cairo_pattern_add_color_stop_rgb(ground, 1.0, 0.0, 0.0, 0.03);
+    cairo_pattern_t* ground = verticalGradient(0, height, {0.10, 0.12, 0.30},
+                                               0.12, {0.04, 0.05, 0.16}, {0.0, 0.0, 0.03});
     cairo_set_source(cr, ground);
     cairo_paint(cr);
     cairo_pattern_destroy(ground);
