@@ -110,6 +110,16 @@ settled_geometry() {  # settled_geometry <id> <expected>
   echo "$now"
 }
 
+# The show's standard output once it equals <expected> (or as it is after 3 s): a key is
+# answered at the show's next frame, which a loaded machine can delay.
+settled_output() {
+  for _ in $(seq 30); do
+    [ "$(cat "$work/out")" == "$1" ] && break
+    sleep 0.1
+  done
+  cat "$work/out"
+}
+
 press() { [ -n "$1" ] || return 0; timeout 5 xdotool key --window "$1" "$2"; sleep 0.15; }
 
 running() { kill -0 "$show_pid" 2>/dev/null && echo yes || echo no; }

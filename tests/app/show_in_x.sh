@@ -23,10 +23,11 @@ keys)
   start_show "$show_dir" -window
   id=$(wait_window)
   press "$id" space
-  check "first space" "nofade 1" "$(cat "$work/out")"
+  check "first space" "nofade 1" "$(settled_output "nofade 1")"
   press "$id" space
   check "second space, each line at once into a pipe/file" "nofade 1
-nofade 0" "$(cat "$work/out")"
+nofade 0" "$(settled_output "nofade 1
+nofade 0")"
   for key in a A z Z q Q Return Tab BackSpace Left Right Up Down F1 F5 F12 Home Page_Down 1 0 minus; do
     press "$id" "$key"
   done

@@ -54,7 +54,7 @@ resize)
     check "resized to $size: the show runs" yes "$(running)"
   done
   timeout 5 xdotool key --window "$id" space; sleep 0.3
-  check "still answers keys" "nofade 1" "$(cat "$work/out")"
+  check "still answers keys" "nofade 1" "$(settled_output "nofade 1")"
   quit "$id" "after resizing"
   ;;
 key_storm)
@@ -73,7 +73,8 @@ key_storm)
     [ "$k" == space ] && spaces=$((spaces + 1))
   done
   timeout 60 xdotool key --window "$id" --delay 3 "${sent[@]}"
-  sleep 1
+  for _ in $(seq 50); do [ "$(wc -l <"$work/out")" -ge "$spaces" ] && break; sleep 0.1; done
+  sleep 0.5
   check "the show runs after 1000 random keys" yes "$(running)"
   check "one nofade line per space sent ($spaces)" "$spaces" "$(grep -c '^nofade [01]$' "$work/out")"
   check "nothing else on stdout" "$spaces" "$(wc -l <"$work/out")"
@@ -87,7 +88,7 @@ stopped)
   kill -STOP "$show_pid"; sleep 4; kill -CONT "$show_pid"; sleep 1
   check "stopped 4 s and continued: the show runs" yes "$(running)"
   timeout 5 xdotool key --window "$id" space; sleep 0.3
-  check "and answers keys" "nofade 1" "$(cat "$work/out")"
+  check "and answers keys" "nofade 1" "$(settled_output "nofade 1")"
   check "stderr stays empty" "" "$(cat "$work/err")"
   quit "$id" "after the stop"
   ;;
