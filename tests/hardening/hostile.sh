@@ -53,7 +53,7 @@ resize)
     check "window is $size" "$size" "$(timeout 5 xwininfo -id "$id" | awk '/Width:/{w=$NF} /Height:/{h=$NF} END{print w, h}')"
     check "resized to $size: the show runs" yes "$(running)"
   done
-  timeout 5 xdotool key --window "$id" space; sleep 0.3
+  press "$id" space
   check "still answers keys" "nofade 1" "$(settled_output "nofade 1")"
   quit "$id" "after resizing"
   ;;
@@ -87,7 +87,7 @@ stopped)
   id=$(wait_window); need_window "$id"; sleep 1
   kill -STOP "$show_pid"; sleep 4; kill -CONT "$show_pid"; sleep 1
   check "stopped 4 s and continued: the show runs" yes "$(running)"
-  timeout 5 xdotool key --window "$id" space; sleep 0.3
+  press "$id" space
   check "and answers keys" "nofade 1" "$(settled_output "nofade 1")"
   check "stderr stays empty" "" "$(cat "$work/err")"
   quit "$id" "after the stop"
