@@ -10,10 +10,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/app.h"
 #include "app/capture.h"
 #include "app/clock.h"
+#include "app/composer.h"
 #include "app/offscreen.h"
+#include "app/shell.h"
+#include "assets/assets.h"
 #include "scroller/scroller.h"
 
 static CaptureOptions options;       // from the command line, then read only
@@ -74,7 +76,7 @@ static bool startShow() {
 static bool openOutput() {
   if (!options.framesDir.empty()) return openFrameDir(options.framesDir);
   char cwd[PATH_MAX];
-  std::string music = getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/ninja.wav" : "ninja.wav";
+  std::string music = getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" + musicFileName : musicFileName;
   if (access(music.c_str(), R_OK) != 0) {
     fprintf(stderr, "kessivar-capture: %s: not readable, the video has no sound\n", music.c_str());
     music.clear();

@@ -3,11 +3,15 @@
 #include <GL/gl.h>
 
 #include "anim/anim.h"
-#include "app/app.h"
 #include "app/clock.h"
+#include "app/composer.h"
+#include "assets/assets.h"
 #include "layers/layers.h"
+#include "screen/layout.h"
+#include "screen/quad.h"
 #include "scroller/scroller.h"
 
+int noFade;
 float animationRate = 5.0f;
 
 static bool tickBaseTaken;          // false until the first frame reads the tick counter
@@ -86,11 +90,11 @@ void drawScene() {
   glLoadIdentity();
   rollAnimationRate();
   const uint64_t ms = readShowClock();
-  if (ms < 10000) {
+  if (ms < titleMs) {
     drawTitleScreen(float(ms) * 0.001f);
     return;
   }
-  const float sceneTime = reducedSceneTime(ms - 10000);
+  const float sceneTime = reducedSceneTime(ms - titleMs);
   const double position = double(animationRate) * double(sceneTime);
   const int frame = int(position);
   float fraction = float(position - frame);
@@ -110,22 +114,9 @@ void drawScene() {
   drawQuad(384, 0, 256, 128, 0, 0, 1, 1);
 
   drawSlideshow(sceneTime);
-  glEnable(GL_BLEND);
+  glEnable(GL_BLEND);  // already on: kept, as the frame's call sequence is fixed
   drawWriterStrips(sceneTime);
   glDisable(GL_BLEND);
   glDisable(GL_TEXTURE_2D);
   drawFooterAndScroller(sceneTime);
-}
-
-void drawQuad(float x, float y, int w, int h, float u0, float v0, float u1, float v1) {
-  glBegin(GL_QUADS);
-  glTexCoord2f(u0, v0);
-  glVertex2f(x, y);
-  glTexCoord2f(u1, v0);
-  glVertex2f(x + w, y);
-  glTexCoord2f(u1, v1);
-  glVertex2f(x + w, y + h);
-  glTexCoord2f(u0, v1);
-  glVertex2f(x, y + h);
-  glEnd();
 }

@@ -1,8 +1,8 @@
 // Kessivar 2002: start-up in its fixed order, then the toolkit's main loop.
 #include <GL/freeglut.h>
 
-#include "app/app.h"
 #include "app/shell.h"
+#include "assets/assets.h"
 #include "audio/music.h"
 #include "scroller/scroller.h"
 

@@ -4,13 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/composer.h"
 #include "app/shell.h"
 #include "audio/music.h"
-
-unsigned titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture;
-pngRawInfo fontImage;
-int noFade;
 
 static int fullScreen = 1;   // 0 with "-window"; written once by readCommandLine
 static bool gameModeActive;  // the toolkit's game mode was entered (else a window exists)
@@ -43,17 +39,6 @@ void openDisplaySurface() {
   glutInitWindowPosition(100, 100);
   glutInitWindowSize(640, 480);
   glutCreateWindow(showTitle);
-}
-
-void loadShowImages() {
-  pngInfo info;
-  pngLoadRaw("font.png", &fontImage);
-  titleTexture = pngBind("trainer.png", PNG_NOMIPMAPS, PNG_SOLID, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-  layerTexture = pngBind("ksvlayer.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-  writerTexture = pngBind("writer2.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-  logoTexture = pngBind("logo.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-  footerTexture = pngBind("footer.png", PNG_NOMIPMAPS, PNG_SOLID, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-  cardsTexture = pngBind("kortit5.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
 }
 
 void registerCallbacks() {

@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/app.h"
+#include "app/composer.h"
+#include "assets/assets.h"
 #include "app/clock.h"
 #include "scroller/scroller.h"
 

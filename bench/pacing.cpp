@@ -10,7 +10,7 @@
 #include <ctime>
 #include <vector>
 
-#include "app/app.h"
+#include "assets/assets.h"
 #include "app/clock.h"
 #include "app/shell.h"
 #include "audio/music.h"

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/app.h"
+#include "assets/assets.h"
 #include "app/shell.h"
 #include "audio/music.h"
 #include "scroller/scroller.h"

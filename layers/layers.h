@@ -1,5 +1,7 @@
-// Overlay layers: the title screen and the two layers on the phase clock.
-// Each is a pure function of the time it is given.
+// Overlay layers: the title screen and the two layers on the phase clock. What each
+// draws depends only on the time it is given (and the pictures loaded at start-up);
+// each sets its own colour, modelview matrix and texture. The GL state each expects
+// and leaves is tabled in app/composer.h.
 #pragma once
 
 // The phase clock: scene time cut into phaseCount phases of phaseLength seconds.

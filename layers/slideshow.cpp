@@ -3,15 +3,14 @@
 #include <GL/gl.h>
 #include <cmath>
 
-#include "app/app.h"
+#include "assets/assets.h"
 #include "layers/layers.h"
 #include "layers/timing.h"
+#include "screen/layout.h"
+#include "screen/quad.h"
 
 const float phaseLength = 8.0f;
 const int phaseCount = 7;
-
-static const float cardCellWidth = 0.25f;         // of the atlas width
-static const float cardCellHeight = 0.35546875f;  // of the atlas height (364/1024)
 
 PhaseClock readPhaseClock(float s) {
   PhaseClock c;
@@ -48,7 +47,7 @@ void drawSlideshow(float s) {
     float u0, v0;
     cardCell(step, &u0, &v0);
     glBindTexture(GL_TEXTURE_2D, cardsTexture);
-    drawQuad(0, cardTop(c.slide), 256, 364, u0, v0, u0 + cardCellWidth, v0 + cardCellHeight);
+    drawQuad(0, cardTop(c.slide), cardWidth, cardHeight, u0, v0, u0 + cardCellWidth, v0 + cardCellHeight);
   } else if (step == -2) {
     glColor4f(1, 1, 1, layerPictureOpacity(c.fadeIn, c.fadeOut));
     glBindTexture(GL_TEXTURE_2D, layerTexture);

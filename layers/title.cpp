@@ -3,14 +3,16 @@
 #include <GL/gl.h>
 #include <cmath>
 
-#include "app/app.h"
+#include "assets/assets.h"
 #include "layers/layers.h"
 #include "layers/timing.h"
+#include "screen/layout.h"
+#include "screen/quad.h"
 
 static const int titleBarCount = 6;
 
 float titleBrightness(float t) {
-  const float left = 10.0f - t;
+  const float left = titleSeconds - t;
   return 1.0f < left ? 1.0f : left;
 }
 
@@ -37,8 +39,8 @@ static void drawTitleBar(float y, float r, float g, float b) {
   glEnd();
 }
 
-// Expects blending off; leaves texturing and blending off, blend function (ONE, ONE),
-// colour opaque white and titleTexture bound.
+// Entered with blending and texturing off (the frame's start); leaves both off, blend
+// function (ONE, ONE), colour opaque white and titleTexture bound.
 void drawTitleScreen(float t) {
   const float b = titleBrightness(t);
   glEnable(GL_TEXTURE_2D);

@@ -4,9 +4,11 @@
 #include <GL/gl.h>
 #include <cmath>
 
-#include "app/app.h"
+#include "assets/assets.h"
 #include "layers/layers.h"
 #include "layers/timing.h"
+#include "screen/layout.h"
+#include "screen/quad.h"
 
 int writerBlock(int phaseIndex) { return phaseIndex - 1; }
 
@@ -15,7 +17,8 @@ float writerAlpha(float fadeIn, float fadeOut) {
 }
 
 // Strip i runs 0.2 s behind strip i + 1 coming in and 0.2 s behind strip i - 1 going
-// out; A in [-1, 0] is the way still to come, B in [0, 1] the way gone.
+// out; `in` (-1..0) is the part of the way in still to come, `out` (0..1) the part of
+// the way out already gone.
 void writerStripCorner(int strip, float fadeIn, float fadeOut, float* x, float* y) {
   float in = (fadeIn - 1.0f) + strip * 0.1f;
   if (in > 0) in = 0;
@@ -26,7 +29,7 @@ void writerStripCorner(int strip, float fadeIn, float fadeOut, float* x, float* 
 }
 
 float writerBandTop(int block, int strip) {
-  float v = block * 140 * (1.0f / 1024);
+  float v = block * writerBlockRows * (1.0f / writerImageHeight);
   for (int i = 0; i < strip; ++i) v += writerBandHeight;
   return v;
 }
@@ -44,7 +47,7 @@ void drawWriterStrips(float s) {
   for (int i = 0; i < writerStripCount; ++i) {
     float x, y;
     writerStripCorner(i, c.fadeIn, c.fadeOut, &x, &y);
-    drawQuad(x, y, 256, 20, 0, v, 1, v + writerBandHeight);
+    drawQuad(x, y, writerImageWidth, writerBandRows, 0, v, 1, v + writerBandHeight);
     v += writerBandHeight;
   }
 }

@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "assets/assets.h"
 #include "data/scroll_texts.h"
 #include "scroller/scroller.h"
 #include "scroller/typeset.h"
+#include "screen/quad.h"
 
 unsigned char scrollBuffer[scrollBufferSize];
 int scrollCursor;
@@ -25,11 +26,6 @@ static double scrollCarry;
 // Rows of the font image, stride 1024 bytes, or null when "font.png" is unusable
 // (every glyph is then blank). Set by resetScroller.
 static const unsigned char* glyphPixels;
-
-const char glyphAlphabet[] = "0123456789abcdefghijkmlnopqrstuvwxyz";
-const int glyphBounds[37] = {0,   4,   7,   12,  17,  22,  27,  32,  37,  42,  47,  52,  57,
-                             62,  67,  72,  77,  82,  87,  89,  94,  99,  105, 109, 114, 119,
-                             124, 129, 134, 139, 143, 148, 154, 162, 167, 173, 178};
 
 int glyphIndex(int ch) {
   if (ch >= 'A' && ch <= 'Z') ch += 32;
@@ -158,5 +154,5 @@ void drawFooterAndScroller(float sceneTime) {
                   GL_UNSIGNED_BYTE, scrollBuffer);
   drawQuad(0, 0, 640, 10, 0, 0.125f, 0.625f, 0.75f);  // buffer rows 2..11, columns 0..639
   glDisable(GL_TEXTURE_2D);
-  glDisable(GL_BLEND);
+  glDisable(GL_BLEND);  // already off since the composer's switch: kept, the call sequence is fixed
 }

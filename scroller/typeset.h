@@ -2,10 +2,11 @@
 // glyph typesetter. The show itself needs only scroller/scroller.h; this is for tests
 // and tools that look at what the scroller typeset.
 #pragma once
+#include "screen/layout.h"
 
-constexpr int scrollWidth = 1024;                          // buffer columns
+constexpr int scrollWidth = fontWidth;                     // buffer columns, one font row
 constexpr int scrollHeight = 16;                           // buffer rows; only 0..9 are written
-constexpr int scrollGlyphRows = 10;                        // rows 0..9 hold glyphs
+constexpr int scrollGlyphRows = fontGlyphRows;             // rows 0..9 hold glyphs
 constexpr int scrollBufferSize = scrollWidth * scrollHeight;  // 16384 bytes
 constexpr int scrollStopColumn = 700;  // a character is typeset only while the cursor is <= this
 constexpr int scrollColumnsPerSecond = 100;
@@ -18,10 +19,8 @@ extern int scrollTextPos;     // byte offset of the next character within the cu
 extern float scrollLastTime;  // scene time (s) of the previous advanceScroller call
 extern unsigned scrollTexture;  // 1024x16 RGB texture, 0 until initScroller
 
-// The 36 glyph names in font order (m stands before l) and their 37 ascending font
-// columns: glyph k (0-based) covers font columns glyphBounds[k] .. glyphBounds[k+1]-1.
-extern const char glyphAlphabet[];
-extern const int glyphBounds[37];
+// The glyph names and their font columns are glyphAlphabet and glyphBounds
+// (screen/layout.h).
 
 // 1-based position of ch in glyphAlphabet after folding A-Z to lower case; 0 = no glyph.
 int glyphIndex(int ch);

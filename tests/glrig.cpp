@@ -3,7 +3,7 @@
 #include <png.h>
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "app/offscreen.h"
 
 static bool contextOpen;

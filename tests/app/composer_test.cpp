@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include "app/app.h"
+#include "app/composer.h"
+#include "assets/assets.h"
+#include "screen/quad.h"
 #include "app/clock.h"
 #include "glrig.h"
 

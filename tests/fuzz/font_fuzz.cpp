@@ -13,14 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "assets/assets.h"
 #include "scroller/scroller.h"
 #include "scroller/typeset.h"
-
-// What the scroller takes from the rest of the show.
-pngRawInfo fontImage;
-unsigned footerTexture;
-void drawQuad(float, float, int, int, float, float, float, float) {}
 
 static std::string inputPath;
 

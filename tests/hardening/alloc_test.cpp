@@ -14,7 +14,8 @@
 #include <map>
 #include <string>
 
-#include "app/app.h"
+#include "app/composer.h"
+#include "assets/assets.h"
 #include "app/clock.h"
 #include "glrig.h"
 #include "scroller/scroller.h"

@@ -9,10 +9,13 @@
 #include <fstream>
 #include <vector>
 
+#include "assets/assets.h"
 #include "test_png.h"
 
-const char* const showFiles[8] = {"ninja.wav", "font.png",   "trainer.png", "ksvlayer.png",
-                                  "writer2.png", "logo.png", "footer.png",  "kortit5.png"};
+const char* const showFiles[8] = {
+    musicFileName,            showPictureFiles[0].name, showPictureFiles[1].name,
+    showPictureFiles[2].name, showPictureFiles[3].name, showPictureFiles[4].name,
+    showPictureFiles[5].name, showPictureFiles[6].name};
 
 namespace {
 

@@ -11,7 +11,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/app.h"
+#include "app/composer.h"
+#include "assets/assets.h"
 #include "app/clock.h"
 #include "audio/music.h"
 #include "bad_files.h"

@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-#include "app/app.h"
+#include "app/composer.h"
+#include "assets/assets.h"
 #include "app/clock.h"
 #include "fonts.h"
 #include "glrig.h"

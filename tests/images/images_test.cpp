@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/app.h"
+#include "images/images.h"
+#include "screen/quad.h"
 #include "glrig.h"
 
 namespace {

@@ -7,7 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/app.h"
+#include "assets/assets.h"
+#include "screen/quad.h"
 #include "glrig.h"
 #include "layers/layers.h"
 #include "layers/timing.h"

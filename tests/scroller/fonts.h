@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "assets/assets.h"
 #include "data/scroll_texts.h"
 #include "scroller/scroller.h"
 #include "scroller/typeset.h"

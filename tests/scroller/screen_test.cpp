@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "app/clock.h"
+#include "app/composer.h"
 #include "fonts.h"
 #include "glrig.h"
 

@@ -1,24 +1,15 @@
 // The five invitation cards and the writer strip bands that are shown beside them.
 // Writer block 0 stands alone; block w + 1 stands beside card w, so both tell one topic.
 #include "art.h"
+#include "screen/layout.h"
 
 #include <cmath>
 
 namespace {
 
-// Card atlas: 1024x1024, cells 256x364, cards 0-3 in the top row, card 4 below card 0.
-const int atlasSize = 1024;
-const int cardWidth = 256;
-const int cardHeight = 364;
+// Card atlas and writer strip image: sizes, cells and bands are in screen/layout.h.
 const int hiddenRows = 8;      // the footer bar covers the bottom rows of a settled card
 const int cardLines = 7;       // body lines per card
-
-// Writer strip image: 256x1024, bands of 20 rows, six blocks of seven bands.
-const int writerWidth = 256;
-const int writerHeight = 1024;
-const int bandHeight = 20;
-const int blockCount = 6;
-const int blockBands = 7;
 
 struct CardText {
     const char* title;
@@ -44,7 +35,7 @@ const CardText cardTexts[5] = {
 };
 
 // Seven lines per writer block; line 0 is the heading.
-const char* const writerTexts[blockCount][blockBands] = {
+const char* const writerTexts[writerBlockCount][writerStripCount] = {
     {"WELCOME TO KESSIVAR 2002", "four days and nights of", "demos, intros, music and",
      "pixels by lake Velmo in", "Velmola, 01.-04. August.", "Bring your machine and", "your best production!"},
     {"THE COMPETITIONS", "demo, 64k, 4k, oldskool", "and wild: show the big", "screen what your code",
@@ -243,20 +234,20 @@ void drawCard(cairo_t* cr, int k, double x, double y)
 void drawBand(cairo_t* cr, double y, const char* text, bool heading)
 {
     cairo_save(cr);
-    cairo_rectangle(cr, 0, y, writerWidth, bandHeight);
+    cairo_rectangle(cr, 0, y, writerImageWidth, writerBandRows);
     cairo_clip(cr);
-    cairo_pattern_t* backing = cairo_pattern_create_linear(0, 0, writerWidth, 0);
+    cairo_pattern_t* backing = cairo_pattern_create_linear(0, 0, writerImageWidth, 0);
     cairo_pattern_add_color_stop_rgba(backing, 0.0, 0.02, 0.04, 0.14, 0.82);
     cairo_pattern_add_color_stop_rgba(backing, 1.0, 0.02, 0.04, 0.14, 0.55);
     cairo_set_source(cr, backing);
     cairo_paint(cr);
     cairo_pattern_destroy(backing);
     setColour(cr, heading ? amber : amberDeep);
-    cairo_rectangle(cr, 0, y, 4, bandHeight);
+    cairo_rectangle(cr, 0, y, 4, writerBandRows);
     cairo_fill(cr);
 
     setFont(cr, "DejaVu Sans", true, 13);
-    require(textWidth(cr, text) <= writerWidth - 14, "a writer line is too wide");
+    require(textWidth(cr, text) <= writerImageWidth - 14, "a writer line is too wide");
     outlinedText(cr, 9, y + 15, text, heading ? amber : paper, inkBlack, 3);
     cairo_restore(cr);
 }
@@ -265,7 +256,7 @@ void drawBand(cairo_t* cr, double y, const char* text, bool heading)
 
 Picture paintCards()
 {
-    cairo_surface_t* surface = newSurface(atlasSize, atlasSize, true);
+    cairo_surface_t* surface = newSurface(cardAtlasSize, cardAtlasSize, true);
     cairo_t* cr = cairo_create(surface);
     for (int k = 0; k < 5; k++) {
         cairo_save(cr);
@@ -280,10 +271,10 @@ Picture paintCards()
 
 Picture paintWriter()
 {
-    cairo_surface_t* surface = newSurface(writerWidth, writerHeight, true);
+    cairo_surface_t* surface = newSurface(writerImageWidth, writerImageHeight, true);
     cairo_t* cr = cairo_create(surface);
-    for (int w = 0; w < blockCount; w++)
-        for (int i = 0; i < blockBands; i++)
-            drawBand(cr, (w * blockBands + i) * bandHeight, writerTexts[w][i], i == 0);
+    for (int w = 0; w < writerBlockCount; w++)
+        for (int i = 0; i < writerStripCount; i++)
+            drawBand(cr, (w * writerStripCount + i) * writerBandRows, writerTexts[w][i], i == 0);
     return finishPicture(cr, surface, true);
 }

@@ -4,25 +4,20 @@
 // the third, the baseline is the seventh and the eighth row holds descenders only.
 // '#' is full ink, '+' a half-bright edge pixel, '.' is background (0).
 #include "art.h"
+#include "screen/layout.h"
 
 #include <cstring>
 
 namespace {
 
-// Glyph order and font columns the scroller reads; glyph k is columns
-// glyphBoundsArt[k] .. glyphBoundsArt[k + 1] - 1.
-const char glyphOrder[] = "0123456789abcdefghijkmlnopqrstuvwxyz";
-const int glyphBoundsArt[37] = {0,   4,   7,   12,  17,  22,  27,  32,  37,  42,  47,  52,  57,
-                                62,  67,  72,  77,  82,  87,  89,  94,  99,  105, 109, 114, 119,
-                                124, 129, 134, 139, 143, 148, 154, 162, 167, 173, 178};
 
 const int glyphRows = 8;     // drawn rows per glyph, font rows 2..9
 const int firstGlyphRow = 2; // font rows 0 and 1 are never shown and stay 0
-const int fontWidth = 1024;  // the scroller reads rows with this stride
 const int fontHeight = 16;
 
-// Rows of every glyph, in glyphOrder; each row string is exactly the glyph's width.
-const char* const glyphArt[36][glyphRows] = {
+// Rows of every glyph, in the order of glyphAlphabet (screen/layout.h), which also gives
+// each glyph's font columns; each row string is exactly the glyph's width.
+const char* const glyphArt[glyphCount][glyphRows] = {
     {".##.", "#..#", "#..#", "#..#", "#..#", "#..#", ".##.", "...."},                 // 0
     {".#.", "##.", ".#.", ".#.", ".#.", ".#.", "###", "..."},                           // 1
     {".###.", "#...#", "....#", "..##.", ".#...", "#....", "#####", "....."},           // 2
@@ -78,8 +73,8 @@ int inkLevel(char c, int row)
 // Copies glyph k into the picture at its column range, checking its width.
 void drawGlyph(Picture& font, int k)
 {
-    const int x0 = glyphBoundsArt[k];
-    const int width = glyphBoundsArt[k + 1] - x0;
+    const int x0 = glyphBounds[k];
+    const int width = glyphBounds[k + 1] - x0;
     for (int row = 0; row < glyphRows; row++) {
         const char* art = glyphArt[k][row];
         require((int)std::strlen(art) == width, "a glyph row is not as wide as its column range");
@@ -92,12 +87,11 @@ void drawGlyph(Picture& font, int k)
 
 Picture paintFont()
 {
-    require(std::strlen(glyphOrder) == 36, "glyph order must name 36 glyphs");
     Picture font;
     font.width = fontWidth;
     font.height = fontHeight;
     font.kind = PngKind::grey;
     font.pixels.assign((size_t)fontWidth * fontHeight, 0);
-    for (int k = 0; k < 36; k++) drawGlyph(font, k);
+    for (int k = 0; k < glyphCount; k++) drawGlyph(font, k);
     return font;
 }

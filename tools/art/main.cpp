@@ -1,5 +1,6 @@
 // kessivar_art OUTDIR: paints the show's seven pictures into OUTDIR.
 #include "art.h"
+#include "assets/assets.h"
 
 #include <cstdio>
 
@@ -15,16 +16,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string dir = argv[1];
-    struct Job {
-        const char* file;
-        Picture (*paint)();
-    };
-    const Job jobs[] = {
-        {"font.png", paintFont},     {"trainer.png", paintTitle}, {"ksvlayer.png", paintLayer},
-        {"writer2.png", paintWriter}, {"logo.png", paintLogo},     {"footer.png", paintFooter},
-        {"kortit5.png", paintCards},
-    };
-    for (const Job& job : jobs)
-        if (!writePng(dir + "/" + job.file, job.paint())) return 1;
+    // The painter of each of the show's pictures, in the order of showPictureFiles.
+    Picture (*const painters[showPictureCount])() = {paintFont, paintTitle, paintLayer, paintWriter,
+                                                     paintLogo, paintFooter, paintCards};
+    for (int p = 0; p < showPictureCount; p++)
+        if (!writePng(dir + "/" + showPictureFiles[p].name, painters[p]())) return 1;
     return 0;
 }

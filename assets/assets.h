@@ -1,0 +1,38 @@
+// What start-up loads besides the music: the raw font and six pictures as textures,
+// from one table of file name, role and loading mode. The layers and the scroller read
+// what it loaded; the capture, the picture tool and the tests take the file names from
+// here.
+#pragma once
+#include "images/images.h"
+
+// The music, streamed by audio/.
+inline constexpr const char* musicFileName = "ninja.wav";
+
+// The pictures in the order start-up loads them.
+enum ShowPicture { fontPicture, titlePicture, layerPicture, writerPicture, logoPicture,
+                   footerPicture, cardsPicture, showPictureCount };
+
+// Loading mode of a picture: kept in memory as the file has it, or bound as a texture
+// without alpha or with the file's alpha.
+enum PictureMode { pictureRaw, pictureSolid, pictureAlpha };
+
+struct ShowPictureFile {
+  const char* name;  // file name, read from the show's folder
+  PictureMode mode;
+};
+inline constexpr ShowPictureFile showPictureFiles[showPictureCount] = {
+    {"font.png", pictureRaw},     {"trainer.png", pictureSolid}, {"ksvlayer.png", pictureAlpha},
+    {"writer2.png", pictureAlpha}, {"logo.png", pictureAlpha},    {"footer.png", pictureSolid},
+    {"kortit5.png", pictureAlpha}};
+
+// Texture names of the six bound pictures; 0 means the file failed to load (its layer
+// then draws untextured). Written once by loadShowImages.
+extern unsigned titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture;
+
+// "font.png" loaded raw; Data is null when it failed. Written by loadShowImages.
+extern pngRawInfo fontImage;
+
+// Loads every picture of the table, in its order: the font raw, the others as textures
+// (level 0, clamped, nearest filtering). Needs a current GL context. Says one line on
+// stderr per file that fails, and goes on.
+void loadShowImages();
