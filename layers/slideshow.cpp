@@ -23,7 +23,9 @@ PhaseClock readPhaseClock(float s) {
   return c;
 }
 
-float cardTop(float slide) { return slide * slide * 420 + 60; }
+float cardTop(float slide) {
+  return slide * slide * (screenHeight - cardRestTop) + cardRestTop;
+}
 
 float cardOpacity(float fadeOut) { return fadeOut * fadeOut; }
 

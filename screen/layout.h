@@ -31,6 +31,14 @@ constexpr int cardHeight = 364;
 constexpr int cardCount = 5;
 constexpr float cardCellWidth = float(cardWidth) / cardAtlasSize;    // 0.25 of the atlas
 constexpr float cardCellHeight = float(cardHeight) / cardAtlasSize;  // 0.35546875, exact
+// A card slides up from the bottom edge and rests with its top at this y.
+constexpr int cardRestTop = 60;
+
+// The footer bar: the last 64 rows of the screen. It covers the bottom rows of a card
+// at rest, which the card picture keeps free of text.
+constexpr int footerTop = 416;
+constexpr int footerHeight = screenHeight - footerTop;
+constexpr int cardHiddenRows = cardRestTop + cardHeight - footerTop;  // 8
 
 // Writer strip image "writer2.png": writerImageWidth x writerImageHeight, bands of
 // writerBandRows rows; block b (0..5) is the writerStripCount bands from band 7 * b.

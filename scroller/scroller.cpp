@@ -10,6 +10,7 @@
 #include "data/scroll_texts.h"
 #include "scroller/scroller.h"
 #include "scroller/typeset.h"
+#include "screen/layout.h"
 #include "screen/quad.h"
 
 unsigned char scrollBuffer[scrollBufferSize];
@@ -146,7 +147,7 @@ void initScroller() {
 void drawFooterAndScroller(float sceneTime) {
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, footerTexture);
-  drawQuad(0, 416, 640, 64, -0.125f, 0, 1.125f, 1);  // image at x 64..575, edges repeated
+  drawQuad(0, footerTop, screenWidth, footerHeight, -0.125f, 0, 1.125f, 1);  // image at x 64..575, edges repeated
   glColor3f(1, 1, 1);
   glBindTexture(GL_TEXTURE_2D, scrollTexture);
   advanceScroller(sceneTime);

@@ -8,7 +8,6 @@
 namespace {
 
 // Card atlas and writer strip image: sizes, cells and bands are in screen/layout.h.
-const int hiddenRows = 8;      // the footer bar covers the bottom rows of a settled card
 const int cardLines = 7;       // body lines per card
 
 struct CardText {
@@ -218,7 +217,7 @@ void drawCard(cairo_t* cr, int k, double x, double y)
     for (int i = 0; i < cardLines && text.lines[i]; i++) {
         const double baseline = y + 172 + i * 25;
         require(textWidth(cr, text.lines[i]) <= cardWidth - 32, "a card line is too wide");
-        require(baseline + 6 <= y + cardHeight - hiddenRows - 6, "a card line falls under the footer");
+        require(baseline + 6 <= y + cardHeight - cardHiddenRows - 6, "a card line falls under the footer");
         setColour(cr, amber, 0.9);
         cairo_rectangle(cr, x + 14, baseline - 7, 4, 4);
         cairo_fill(cr);
@@ -226,7 +225,7 @@ void drawCard(cairo_t* cr, int k, double x, double y)
     }
     setFont(cr, "DejaVu Sans", true, 11);
     char page[8] = {(char)('1' + k), '/', '5', 0};
-    outlinedText(cr, x + cardWidth - 34, y + cardHeight - hiddenRows - 10, page, iceBlue, inkBlack, 0);
+    outlinedText(cr, x + cardWidth - 34, y + cardHeight - cardHiddenRows - 10, page, iceBlue, inkBlack, 0);
 }
 
 // One 256x20 writer band at row y: translucent dark backing, an amber tab, and the
