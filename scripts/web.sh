@@ -94,7 +94,6 @@ buildPage() {
   for f in font trainer ksvlayer writer2 logo footer kortit5; do
     cp -p "$out/native/show/$f.png" "$out/site/$f.png"
   done
-  cp -p web/index.html web/page.js web/page.css "$out/site/"
 }
 
 serve=1

@@ -70,6 +70,7 @@ class Browser:
                                                   suppress_origin=True)
         self.next_id = 0
         self.console, self.errors = [], []
+        self.loaded = False
         for domain in ("Runtime", "Log", "Page"):
             self.call(f"{domain}.enable")
 
@@ -93,8 +94,10 @@ class Browser:
         elif method == "Runtime.exceptionThrown":
             details = params["exceptionDetails"]
             self.errors.append(details.get("exception", {}).get("description", details["text"]))
+        elif method == "Page.loadEventFired":
+            self.loaded = True
         elif method == "Log.entryAdded" and params["entry"]["level"] == "error":
-            self.errors.append(params["entry"]["text"])
+            self.errors.append(f"{params['entry']['text']} {params['entry'].get('url', '')}")
 
     def call(self, method, **params):
         """Sends one protocol command and returns its result, noting events meanwhile."""
@@ -120,8 +123,10 @@ class Browser:
         return wait_until(lambda: self.evaluate(expression), seconds, what or expression)
 
     def open(self, url):
+        """Loads url as a new document and waits for its load event."""
+        self.loaded = False
         self.call("Page.navigate", url=url)
-        self.wait_for("document.readyState === 'complete'", 30, f"{url} to load")
+        wait_until(lambda: self.loaded or self.evaluate("false"), 30, f"{url} to load")
 
     def press(self, key, code, key_code, text=""):
         """One key down and up, as the keyboard gives it (a user gesture for the page)."""

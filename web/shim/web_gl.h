@@ -39,6 +39,7 @@ inline void webEnd() {
 #define glBegin webBegin
 #define glEnd webEnd
 #define glColor3f(r, g, b) webSetColour((r), (g), (b), 1.0f)
+#define glColor4f(r, g, b, a) webSetColour((r), (g), (b), (a))
 #define glColor4ub(r, g, b, a) \
   webSetColour(GLubyte(r) / 255.0f, GLubyte(g) / 255.0f, GLubyte(b) / 255.0f, GLubyte(a) / 255.0f)
 #define glVertex2f(x, y) webVertex2f(GLfloat(x), GLfloat(y))
