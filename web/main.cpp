@@ -18,6 +18,7 @@
 
 static bool showRunning;     // between webStartShow and webStopShow
 static double showStartedAt;  // emscripten_get_now() at webStartShow, ms
+static uintptr_t showRuns;    // webStartShow calls so far
 
 // Show time for the composer: milliseconds since the gesture that started the show,
 // on both of its clocks (as the capture drives them).
@@ -33,6 +34,15 @@ static void onAnimationFrame() {
   onDisplay();
 }
 
+// The music for the show that runs as run number run: opened (and decoded) a moment
+// after the first frame, so that setting up the sound does not hold the picture back.
+static void onMusicDue(void* run) {
+  if (showRunning && uintptr_t(run) == showRuns) {
+    openMusic();
+    startMusic();
+  }
+}
+
 extern "C" {
 
 // The show from show time 0 with its music, as a fresh launch has it.
@@ -40,12 +50,12 @@ EMSCRIPTEN_KEEPALIVE void webStartShow() {
   if (showRunning) return;
   resetComposer();
   resetScroller();
-  openMusic();
-  startMusic();
   showStartedAt = emscripten_get_now();
   showRunning = true;
+  ++showRuns;
   setShowClock();
   onDisplay();
+  emscripten_async_call(onMusicDue, (void*)uintptr_t(showRuns), 0);
 }
 
 // Escape: the music stops and the picture goes black, ready for webStartShow again.
@@ -81,9 +91,9 @@ EMSCRIPTEN_KEEPALIVE void webDrawStill(double seconds) {
 
 }  // extern "C"
 
-// Start-up as the show does it, less the music, which waits for the viewer's gesture.
+// Start-up as the show does it in a window, less the music, which waits for the viewer's
+// gesture.
 int main(int argc, char** argv) {
-  readCommandLine(argc, argv);
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_DOUBLE);
   glutInitWindowSize(640, 480);

@@ -45,7 +45,7 @@ def serve(folder):
 
 class Browser:
     """One Chromium with one page. console holds (level, text) of every console call,
-    errors the text of every uncaught exception and browser error entry."""
+    errors the text of every console error, uncaught exception and browser error entry."""
 
     FLAGS = ["--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
              "--window-size=640,480", "--hide-scrollbars", "--no-sandbox",
@@ -91,6 +91,8 @@ class Browser:
         if method == "Runtime.consoleAPICalled":
             text = " ".join(str(a.get("value", a.get("description", ""))) for a in params["args"])
             self.console.append((params["type"], text))
+            if params["type"] == "error":
+                self.errors.append(text)
         elif method == "Runtime.exceptionThrown":
             details = params["exceptionDetails"]
             self.errors.append(details.get("exception", {}).get("description", details["text"]))

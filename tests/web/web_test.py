@@ -84,17 +84,30 @@ def test_stills(url):
                 with open(os.path.join(SCRATCH, f"web-{t}.rgb"), "wb") as f:
                     f.write(web)
         check(not browser.errors, f"page errors: {browser.errors}")
+
+        # A picture the server does not have: one line says so, and the show goes on.
+        partial = os.path.join(SCRATCH, "partial")
+        os.makedirs(partial)
+        for name in os.listdir(SITE):
+            if name != "logo.png":
+                os.symlink(os.path.join(SITE, name), os.path.join(partial, name))
+        browser.open(f"{serve(partial)}index.html#t=27")
+        browser.wait_for("document.body.dataset.still === 'ready'", 60, "the still without logo.png")
+        lines = [text for level, text in browser.console if "logo.png" in text]
+        check(len(lines) == 1, f"lines about the missing logo.png: {lines}")
+        print(f"without logo.png: {lines[0]}")
     check(not failures, "web stills differ from the native capture: " + "; ".join(failures))
 
 
 # Counts the page's audio contexts and the buffer sources playing at any moment.
 AUDIO_PROBE = """
-window.audioProbe = {contexts: [], playing: 0};
+window.audioProbe = {contexts: [], playing: 0, keyAt: 0, musicAt: 0};
+addEventListener('keydown', (e) => { audioProbe.keyAt = e.timeStamp; }, true);
 { const Native = window.AudioContext;
   window.AudioContext = class extends Native {
     constructor(...a) { super(...a); audioProbe.contexts.push(this); } };
   const proto = AudioBufferSourceNode.prototype, start = proto.start, stop = proto.stop;
-  proto.start = function (...a) { audioProbe.playing++; this.probed = true; return start.apply(this, a); };
+  proto.start = function (...a) { audioProbe.playing++; this.probed = true; audioProbe.musicAt = performance.now(); return start.apply(this, a); };
   proto.stop = function (...a) {
     if (this.probed) { audioProbe.playing--; this.probed = false; } return stop.apply(this, a); }; }
 """
@@ -121,6 +134,8 @@ def test_live(url):
                   f"{browser.evaluate('document.body.dataset.firstFrameMs')} ms")
             check(not browser.evaluate(START_SCREEN_SHOWN), "start screen stays over the show")
             browser.wait_for(MUSIC_RUNNING, 15, "the music to play in a running audio context")
+            print(f"{attempt}: key to music "
+                  f"{browser.evaluate('audioProbe.musicAt - audioProbe.keyAt'):.0f} ms")
             if attempt == "first":
                 for expected in ("nofade 1", "nofade 0"):
                     browser.press(" ", "Space", 32, " ")
