@@ -88,7 +88,10 @@ var Module = (function () {
   }
 
   function onReady() {
-    document.getElementById('event').textContent = document.title.replace(' - ', ' \u00b7 ');
+    // The show sets the title; the start screen shows it as name and dates.
+    const [name, dates] = document.title.split(' - ');
+    document.getElementById('event').textContent = name;
+    document.getElementById('dates').textContent = dates || '';
     if (stillTime) {
       body.classList.add('still');
       Module._webDrawStill(parseFloat(stillTime[1]));
