@@ -26,7 +26,7 @@ def wait_until(check, seconds, what):
         if value:
             return value
         if time.monotonic() > deadline:
-            raise AssertionError(f"timed out after {seconds * WAIT_FACTOR:.0f} s waiting for {what}")
+            raise AssertionError(f"waited {seconds * WAIT_FACTOR:.0f} s in vain for {what}")
         time.sleep(0.02)
 
 

@@ -25,23 +25,14 @@ STILL_TIMES = [5, 14, 27, 40, 58]
 SHOW_TITLE = "Kessivar 2002 - 01.-04. August 2002"
 
 
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
-
-
-def png_rgb(path):
-    """A PNG's pixels as rgb24 bytes, top row first (decoded by ffmpeg)."""
-    return subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt",
-                           "rgb24", "-"], check=True, capture_output=True).stdout
-
-
-def rgba_bottom_up_to_rgb(rgba):
-    rows = []
-    for y in range(HEIGHT - 1, -1, -1):
-        row = rgba[y * WIDTH * 4:(y + 1) * WIDTH * 4]
-        rows.append(bytes(b for i, b in enumerate(row) if i % 4 != 3))
-    return b"".join(rows)
+def rgb(source, raw=None):
+    """Pixels as rgb24 bytes, top row first, as ffmpeg decodes them from a file, or from
+    raw RGBA bytes bottom row first (WebGL's order)."""
+    given = ["-f", "rawvideo", "-pix_fmt", "rgba", "-s", f"{WIDTH}x{HEIGHT}"] if raw else []
+    flip = ["-vf", "vflip"] if raw else []
+    return subprocess.run(["ffmpeg", "-v", "error", *given, "-i", source, *flip, "-f", "rawvideo",
+                           "-pix_fmt", "rgb24", "-"], input=raw, check=True,
+                          capture_output=True).stdout
 
 
 def differing_pixels(web, native):
@@ -74,8 +65,8 @@ def test_stills(url):
         for n, t in enumerate(STILL_TIMES):
             browser.open(f"{url}index.html?still={n}#t={t}")  # a new document each
             browser.wait_for("document.body.dataset.still === 'ready'", 60, f"the still at {t} s")
-            web = rgba_bottom_up_to_rgb(browser.bytes_of("window.kessivarStill"))
-            native = png_rgb(os.path.join(frames, f"frame-{n:06d}.png"))
+            web = rgb("-", browser.bytes_of("window.kessivarStill"))
+            native = rgb(os.path.join(frames, f"frame-{n:06d}.png"))
             plain, shifted = differing_pixels(web, native)
             print(f"still {t:2d} s: {plain} pixels more than 2 levels apart, {shifted} of them "
                   f"also with no match 1 px around (limit {limit})")
@@ -83,7 +74,7 @@ def test_stills(url):
                 failures.append(f"{t} s: {shifted} pixels differ")
                 with open(os.path.join(SCRATCH, f"web-{t}.rgb"), "wb") as f:
                     f.write(web)
-        check(not browser.errors, f"page errors: {browser.errors}")
+        assert not browser.errors, f"page errors: {browser.errors}"
 
         # A picture the server does not have: one line says so, and the show goes on.
         partial = os.path.join(SCRATCH, "partial")
@@ -92,11 +83,11 @@ def test_stills(url):
             if name != "logo.png":
                 os.symlink(os.path.join(SITE, name), os.path.join(partial, name))
         browser.open(f"{serve(partial)}index.html#t=27")
-        browser.wait_for("document.body.dataset.still === 'ready'", 60, "the still without logo.png")
+        browser.wait_for("document.body.dataset.still === 'ready'", 60, "a still without logo")
         lines = [text for level, text in browser.console if "logo.png" in text]
-        check(len(lines) == 1, f"lines about the missing logo.png: {lines}")
+        assert len(lines) == 1, f"lines about the missing logo.png: {lines}"
         print(f"without logo.png: {lines[0]}")
-    check(not failures, "web stills differ from the native capture: " + "; ".join(failures))
+    assert not failures, "web stills differ from the native capture: " + "; ".join(failures)
 
 
 # Counts the page's audio contexts and the buffer sources playing at any moment.
@@ -107,7 +98,9 @@ addEventListener('keydown', (e) => { audioProbe.keyAt = e.timeStamp; }, true);
   window.AudioContext = class extends Native {
     constructor(...a) { super(...a); audioProbe.contexts.push(this); } };
   const proto = AudioBufferSourceNode.prototype, start = proto.start, stop = proto.stop;
-  proto.start = function (...a) { audioProbe.playing++; this.probed = true; audioProbe.musicAt = performance.now(); return start.apply(this, a); };
+  proto.start = function (...a) {
+    audioProbe.playing++; this.probed = true; audioProbe.musicAt = performance.now();
+    return start.apply(this, a); };
   proto.stop = function (...a) {
     if (this.probed) { audioProbe.playing--; this.probed = false; } return stop.apply(this, a); }; }
 """
@@ -122,9 +115,9 @@ def test_live(url):
         browser.open(url + "index.html")
         browser.wait_for("document.getElementById('prompt').textContent.startsWith('Click')", 30,
                          "the start screen's prompt")
-        check(browser.evaluate("document.title") == SHOW_TITLE, "page title is not the show's")
-        check(browser.evaluate(START_SCREEN_SHOWN), "no start screen before the gesture")
-        check(browser.evaluate("audioProbe.playing") == 0, "music before the gesture")
+        assert browser.evaluate("document.title") == SHOW_TITLE, "page title is not the show's"
+        assert browser.evaluate(START_SCREEN_SHOWN), "no start screen before the gesture"
+        assert browser.evaluate("audioProbe.playing") == 0, "music before the gesture"
 
         for attempt in ("first", "again"):
             browser.press("Enter", "Enter", 13, "\r")
@@ -132,7 +125,7 @@ def test_live(url):
                              "the first show frame")
             print(f"{attempt}: gesture to first frame "
                   f"{browser.evaluate('document.body.dataset.firstFrameMs')} ms")
-            check(not browser.evaluate(START_SCREEN_SHOWN), "start screen stays over the show")
+            assert not browser.evaluate(START_SCREEN_SHOWN), "start screen stays over the show"
             browser.wait_for(MUSIC_RUNNING, 15, "the music to play in a running audio context")
             print(f"{attempt}: key to music "
                   f"{browser.evaluate('audioProbe.musicAt - audioProbe.keyAt'):.0f} ms")
@@ -146,8 +139,8 @@ def test_live(url):
                              "Escape to stop the music and show the start screen")
             browser.evaluate("delete document.body.dataset.firstFrameMs")
         nofade = [text for level, text in browser.console if text.startswith("nofade")]
-        check(nofade == ["nofade 1", "nofade 0"], f"console lines {nofade}")
-        check(not browser.errors, f"page errors: {browser.errors}")
+        assert nofade == ["nofade 1", "nofade 0"], f"console lines {nofade}"
+        assert not browser.errors, f"page errors: {browser.errors}"
 
 
 # Renders the decoded web music looping across its end through Web Audio, and finds
@@ -178,9 +171,10 @@ LOOP_PROBE = """(async (before, after, window, search) => {
 
 def test_music(url):
     with wave.open(WAV) as w:
-        rate, channels, width, count = w.getframerate(), w.getnchannels(), w.getsampwidth(), w.getnframes()
+        rate, channels, width = w.getframerate(), w.getnchannels(), w.getsampwidth()
+        count = w.getnframes()
         raw = w.readframes(count)
-    check(width == 2, "the WAV is not 16-bit")
+    assert width == 2, "the WAV is not 16-bit"
     lead, window, search = rate // 2, 8192, 1000
 
     def left(first, end):  # the left channel's samples first..end-1, in -1..1
@@ -197,8 +191,9 @@ def test_music(url):
     error = result["after"] - result["before"]
     print(f"music: decoded {result['length']} samples, WAV {count}; WAV found {result['before']} "
           f"samples off before the loop point, {result['after']} after: the loop "
-          f"{'repeats' if error < 0 else 'loses'} {abs(error)} samples ({abs(error) * 1000 / rate:.2f} ms)")
-    check(abs(error) * 1000 <= rate, "the loop loses or repeats more than 1 ms")
+          f"{'repeats' if error < 0 else 'loses'} {abs(error)} samples "
+          f"({abs(error) * 1000 / rate:.2f} ms)")
+    assert abs(error) * 1000 <= rate, "the loop loses or repeats more than 1 ms"
 
 
 def test_weight(url):
@@ -210,7 +205,7 @@ def test_weight(url):
         print(f"{size:9d}  {name}")
         total += size
     print(f"{total:9d}  in all, gzip -9 (budget 3 MB)")
-    check(total <= 3 * 1024 * 1024, f"the page weighs {total} bytes")
+    assert total <= 3 * 1024 * 1024, f"the page weighs {total} bytes"
 
 
 if __name__ == "__main__":
