@@ -191,9 +191,9 @@ def test_music(url):
     error = result["after"] - result["before"]
     print(f"music: decoded {result['length']} samples, WAV {count}; WAV found {result['before']} "
           f"samples off before the loop point, {result['after']} after: the loop "
-          f"{'repeats' if error < 0 else 'loses'} {abs(error)} samples "
+          f"{'adds' if error < 0 else 'skips'} {abs(error)} samples "
           f"({abs(error) * 1000 / rate:.2f} ms)")
-    assert abs(error) * 1000 <= rate, "the loop loses or repeats more than 1 ms"
+    assert abs(error) * 1000 <= rate, "the loop adds or skips more than 1 ms"
 
 
 def test_weight(url):
