@@ -29,9 +29,9 @@ installPackages() {
     --no-install-recommends "${missing[@]}"
 }
 
-# apt-get or apt-cache (first argument) with a private state folder whose source list holds a deb-src line for every
-# package index the machine's own apt configuration uses (security suites last, since
-# their mirrors often carry only the newest files).
+# apt-get or apt-cache (first argument) with a private state folder whose source list
+# holds a deb-src line for every package index the machine's own apt configuration uses
+# (security suites last, since their mirrors often carry only the newest files).
 privateApt() {
   local tool=$1 state=$out/apt
   shift
@@ -52,10 +52,13 @@ privateApt() {
 fetchSource() {
   local package=$1 binary=$2 dest=$out/src/$1
   [ -f "$dest/.unpacked" ] && return 0
-  [ -d "$out/apt/lists" ] && ls "$out/apt/lists" | grep -q Sources || privateApt apt-get -q update >/dev/null
+  # A suite that cannot be reached is no reason to stop: another may have the source.
+  ls "$out/apt/lists" 2>/dev/null | grep -q Sources ||
+    privateApt apt-get -q update >/dev/null || true
   local installed versions v
   installed=$(dpkg-query -W -f='${source:Version}' "$binary" 2>/dev/null || true)
-  versions=$(privateApt apt-cache showsrc "$package" 2>/dev/null | sed -n 's/^Version: //p' | sort -rV -u)
+  versions=$(privateApt apt-cache showsrc "$package" 2>/dev/null |
+    sed -n 's/^Version: //p' | sort -rV -u)
   rm -rf "$out/src/tmp-$package" && mkdir -p "$out/src/tmp-$package"
   for v in $installed $versions; do
     if (cd "$out/src/tmp-$package" && privateApt apt-get source "$package=$v" >fetch.log 2>&1); then
