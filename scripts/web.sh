@@ -91,7 +91,8 @@ encodeMusic() {
 buildPage() {
   export NODE_PATH=/usr/share/nodejs
   emcmake cmake -S web -B "$out/wasm" -DCMAKE_BUILD_TYPE=Release \
-    -DZLIB_SOURCE="$out/src/zlib" -DPNG_SOURCE="$out/src/libpng1.6" -DSITE_DIR="$out/site" >/dev/null
+    -DZLIB_SOURCE="$out/src/zlib" -DPNG_SOURCE="$out/src/libpng1.6" \
+    -DSITE_DIR="$out/site" >/dev/null
   cmake --build "$out/wasm" -j"$jobs"
   local f
   for f in font trainer ksvlayer writer2 logo footer kortit5; do
