@@ -52,13 +52,13 @@ class Browser:
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--no-first-run", "--disable-quic", "--remote-debugging-port=0"]
 
-    def __init__(self, scratch, extra_flags=()):
+    def __init__(self, scratch):
         profile = os.path.join(scratch, "profile")
         shutil.rmtree(profile, ignore_errors=True)
         os.makedirs(profile)
         self.log = open(os.path.join(scratch, "chromium.log"), "w")
         self.process = subprocess.Popen(
-            ["chromium", *self.FLAGS, *extra_flags, f"--user-data-dir={profile}", "about:blank"],
+            ["chromium", *self.FLAGS, f"--user-data-dir={profile}", "about:blank"],
             stdout=self.log, stderr=subprocess.STDOUT)
         port_file = os.path.join(profile, "DevToolsActivePort")
         wait_until(lambda: os.path.exists(port_file) and open(port_file).read().strip(), 30,
