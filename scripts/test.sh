@@ -6,13 +6,15 @@
 set -eu
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
+bash scripts/web.sh --install  # the web page's toolchain and browser (tests/web)
 (cd build && ctest --output-on-failure -j"$(nproc)")
 [ "${KESSIVAR_SANITIZE:-1}" == 0 ] && exit 0
 
 # The sanitizer pass: the in-process tests (every area of the show, the damaged files, the
 # long runs), then the real program in Xvfb. Left out: memcheck (it cannot run a sanitized
 # program; it ran above), the fuzzers (sanitized already, run above) and the animation
-# re-bake (a build tool's byte-for-byte check, minutes under the sanitizers, run above).
+# re-bake (a build tool's byte-for-byte check, minutes under the sanitizers, run above) and
+# the web page (built by emscripten, not by this build).
 # The tools run at build time without leak checks; the tests run with them, less the
 # platform libraries' own (tests/lsan.supp), and with Mesa drawing on the calling thread
 # (LeakSanitizer's thread scan can fault on llvmpipe's workers).
@@ -23,7 +25,7 @@ ASAN_OPTIONS=detect_leaks=0 cmake --build build-asan -j"$(nproc)"
 cd build-asan
 export LP_NUM_THREADS=0 UBSAN_OPTIONS=print_stacktrace=1
 export LSAN_OPTIONS="suppressions=$(pwd)/../tests/lsan.supp:print_suppressions=0"
-ctest --output-on-failure -j"$(nproc)" -E '^(show_in_x\..*|hostile\..*|fuzz\..*|animation_rebake)$'
+ctest --output-on-failure -j"$(nproc)" -E '^(show_in_x\..*|hostile\..*|fuzz\..*|animation_rebake|web\..*)$'
 # The real program one case at a time, so that its slower start cannot meet the scripts'
 # timings, and without leak checks: it ends through exit() with its start-up allocations
 # alive by design, and drivers it has unloaded leave leaks that no suppression can name.

@@ -1,0 +1,149 @@
+"""A headless Chromium from Debian on the built page, driven through the DevTools
+protocol: a static server on the site folder, the browser with a fresh profile in the
+test's scratch folder, evaluation, keys, and every console line and exception kept."""
+import base64
+import functools
+import http.server
+import json
+import os
+import shutil
+import subprocess
+import threading
+import time
+import urllib.request
+
+import websocket
+
+# Every wait is its deadline times this factor (slow machines set KESSIVAR_WAIT_FACTOR).
+WAIT_FACTOR = float(os.environ.get("KESSIVAR_WAIT_FACTOR", "1"))
+
+
+def wait_until(check, seconds, what):
+    """Polls check() until it returns a true value (which is returned) or the deadline."""
+    deadline = time.monotonic() + seconds * WAIT_FACTOR
+    while True:
+        value = check()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"waited {seconds * WAIT_FACTOR:.0f} s in vain for {what}")
+        time.sleep(0.02)
+
+
+class _QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def serve(folder):
+    """Serves folder on a free port of 127.0.0.1 from a thread; returns its base URL."""
+    handler = functools.partial(_QuietHandler, directory=folder)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return f"http://127.0.0.1:{server.server_address[1]}/"
+
+
+class Browser:
+    """One Chromium with one page. console holds (level, text) of every console call,
+    errors the text of every console error, uncaught exception and browser error entry."""
+
+    FLAGS = ["--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+             "--window-size=640,480", "--hide-scrollbars", "--no-sandbox",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--no-first-run", "--disable-quic", "--remote-debugging-port=0"]
+
+    def __init__(self, scratch):
+        profile = os.path.join(scratch, "profile")
+        shutil.rmtree(profile, ignore_errors=True)
+        os.makedirs(profile)
+        self.log = open(os.path.join(scratch, "chromium.log"), "w")
+        self.process = subprocess.Popen(
+            ["chromium", *self.FLAGS, f"--user-data-dir={profile}", "about:blank"],
+            stdout=self.log, stderr=subprocess.STDOUT)
+        port_file = os.path.join(profile, "DevToolsActivePort")
+        wait_until(lambda: os.path.exists(port_file) and open(port_file).read().strip(), 30,
+                   "Chromium's DevTools port")
+        port = open(port_file).read().split()[0]
+        targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list"))
+        page = next(t for t in targets if t["type"] == "page")
+        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"],
+                                                  suppress_origin=True)
+        self.next_id = 0
+        self.console, self.errors = [], []
+        self.loaded = False
+        for domain in ("Runtime", "Log", "Page"):
+            self.call(f"{domain}.enable")
+
+    def close(self):
+        self.socket.close()
+        self.process.terminate()
+        self.process.wait(timeout=10)
+        self.log.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def _note(self, message):
+        method, params = message.get("method"), message.get("params", {})
+        if method == "Runtime.consoleAPICalled":
+            text = " ".join(str(a.get("value", a.get("description", ""))) for a in params["args"])
+            self.console.append((params["type"], text))
+            if params["type"] == "error":
+                self.errors.append(text)
+        elif method == "Runtime.exceptionThrown":
+            details = params["exceptionDetails"]
+            self.errors.append(details.get("exception", {}).get("description", details["text"]))
+        elif method == "Page.loadEventFired":
+            self.loaded = True
+        elif method == "Log.entryAdded" and params["entry"]["level"] == "error":
+            self.errors.append(f"{params['entry']['text']} {params['entry'].get('url', '')}")
+
+    def call(self, method, **params):
+        """Sends one protocol command and returns its result, noting events meanwhile."""
+        self.next_id += 1
+        self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("id") == self.next_id:
+                if "error" in message:
+                    raise AssertionError(f"{method}: {message['error']}")
+                return message["result"]
+            self._note(message)
+
+    def evaluate(self, expression):
+        """The value of a JavaScript expression in the page (promises awaited)."""
+        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                           awaitPromise=True)
+        if "exceptionDetails" in result:
+            raise AssertionError(f"{expression}: {result['exceptionDetails']}")
+        return result["result"].get("value")
+
+    def wait_for(self, expression, seconds, what=None):
+        return wait_until(lambda: self.evaluate(expression), seconds, what or expression)
+
+    def open(self, url):
+        """Loads url as a new document and waits for its load event."""
+        self.loaded = False
+        self.call("Page.navigate", url=url)
+        wait_until(lambda: self.loaded or self.evaluate("false"), 30, f"{url} to load")
+
+    def press(self, key, code, key_code, text=""):
+        """One key down and up, as the keyboard gives it (a user gesture for the page)."""
+        for kind in ("keyDown", "keyUp"):
+            self.call("Input.dispatchKeyEvent", type=kind, key=key, code=code, text=text,
+                      windowsVirtualKeyCode=key_code, nativeVirtualKeyCode=key_code)
+
+    def before_load(self, source):
+        """Runs source in every document the page loads from now on, before its scripts."""
+        self.call("Page.addScriptToEvaluateOnNewDocument", source=source)
+
+    def bytes_of(self, expression):
+        """The bytes of a Uint8Array expression, carried as base64."""
+        text = self.evaluate(f"""(() => {{ const a = {expression}; let s = '';
+            for (let i = 0; i < a.length; i += 32768)
+              s += String.fromCharCode.apply(null, a.subarray(i, i + 32768));
+            return btoa(s); }})()""")
+        return base64.b64decode(text)

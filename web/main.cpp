@@ -1,0 +1,111 @@
+// The show in a browser: the native start-up pieces, composer and layers driven by the
+// page. The page (web/page.js) fetches the show's files into the in-memory file system
+// before main runs, calls webStartShow on the viewer's first click, tap or key,
+// webKey for keys and webStopShow on Escape. With index.html#t=SECONDS it asks for
+// one still instead (webDrawStill) and starts no show.
+#include <GL/freeglut.h>
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "app/capture.h"
+#include "app/clock.h"
+#include "app/composer.h"
+#include "app/shell.h"
+#include "assets/assets.h"
+#include "audio/music.h"
+#include "scroller/scroller.h"
+#include "scroller/typeset.h"
+
+static bool showRunning;     // between webStartShow and webStopShow
+static double showStartedAt;  // emscripten_get_now() at webStartShow, ms
+static uintptr_t showRuns;    // webStartShow calls so far
+
+// Show time for the composer: milliseconds since the gesture that started the show,
+// on both of its clocks (as the capture drives them).
+static void setShowClock() {
+  const uint32_t ms = uint32_t(emscripten_get_now() - showStartedAt);
+  setVirtualClock(ms, ms);
+}
+
+// One animation frame of the browser: a show frame while the show runs.
+static void onAnimationFrame() {
+  if (!showRunning) return;
+  setShowClock();
+  onDisplay();
+}
+
+// The music for the show that runs as run number run: opened (and decoded) a moment
+// after the first frame, so that setting up the sound does not hold the picture back.
+static void onMusicDue(void* run) {
+  if (showRunning && uintptr_t(run) == showRuns) {
+    openMusic();
+    startMusic();
+  }
+}
+
+extern "C" {
+
+// The show from show time 0 with its music, as a fresh launch has it.
+EMSCRIPTEN_KEEPALIVE void webStartShow() {
+  if (showRunning) return;
+  resetComposer();
+  resetScroller();
+  showStartedAt = emscripten_get_now();
+  showRunning = true;
+  ++showRuns;
+  setShowClock();
+  onDisplay();
+  emscripten_async_call(onMusicDue, (void*)uintptr_t(showRuns), 0);
+}
+
+// Escape: the music stops and the picture goes black, ready for webStartShow again.
+EMSCRIPTEN_KEEPALIVE void webStopShow() {
+  if (!showRunning) return;
+  showRunning = false;
+  closeMusic();
+  glClear(GL_COLOR_BUFFER_BIT);
+}
+
+// A key while the show runs; the show's keyboard callback handles space (the one key it
+// knows besides Escape, which the page gives to webStopShow).
+EMSCRIPTEN_KEEPALIVE void webKey(int key) {
+  if (showRunning && key == ' ') onKeyboard(' ', 0, 0);
+}
+
+// Draws the moment at show time seconds as the capture would at its default frame
+// rate: every frame from 0 is run through with its pixels scissored away, so the
+// rate re-rolls and the scroller are where a run from 0 has them; the last is drawn.
+// Times are limited to what the capture accepts (0..captureMaxSeconds); the run-through
+// costs the browser about 0.4 ms per show frame (1.5 s per minute of show time).
+EMSCRIPTEN_KEEPALIVE void webDrawStill(double seconds) {
+  const int fps = CaptureOptions{}.fps;
+  const int64_t last = frameAt(std::clamp(seconds, 0.0, captureMaxSeconds), fps);
+  resetComposer();
+  resetScroller();
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 0, 0, 0);
+  for (int64_t frame = 0; frame <= last; ++frame) {
+    if (frame == last) glDisable(GL_SCISSOR_TEST);
+    setVirtualClock(frameMs(frame, fps), frameMs(frame, fps));
+    drawScene();
+  }
+}
+
+}  // extern "C"
+
+// Start-up as the show does it in a window, less the music, which waits for the viewer's
+// gesture.
+int main(int argc, char** argv) {
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_DOUBLE);
+  glutInitWindowSize(640, 480);
+  glutCreateWindow(showTitle);
+  onReshape(640, 480);
+  loadShowImages();
+  initScroller();
+  EM_ASM({ document.title = UTF8ToString($0); }, showTitle);
+  emscripten_set_main_loop(onAnimationFrame, 0, false);
+  return 0;
+}
