@@ -3,10 +3,12 @@
 
 #include "app/app.h"
 #include "app/shell.h"
+#include "app/usage.h"
 #include "audio/music.h"
 #include "scroller/scroller.h"
 
 int main(int argc, char** argv) {
+  answerHelpOrVersion(argc, argv);
   openMusic();
   readCommandLine(argc, argv);
   glutInit(&argc, argv);

@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/shell.h"
+#include "assets/files.h"
 #include "audio/music.h"
 
 unsigned titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture;
@@ -47,13 +48,13 @@ void openDisplaySurface() {
 
 void loadShowImages() {
   pngInfo info;
-  pngLoadRaw("font.png", &fontImage);
-  titleTexture = pngBind("trainer.png", PNG_NOMIPMAPS, PNG_SOLID, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-  layerTexture = pngBind("ksvlayer.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-  writerTexture = pngBind("writer2.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-  logoTexture = pngBind("logo.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-  footerTexture = pngBind("footer.png", PNG_NOMIPMAPS, PNG_SOLID, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-  cardsTexture = pngBind("kortit5.png", PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  pngLoadRaw(showFilePath("font.png"), &fontImage);
+  titleTexture = pngBind(showFilePath("trainer.png"), PNG_NOMIPMAPS, PNG_SOLID, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  layerTexture = pngBind(showFilePath("ksvlayer.png"), PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  writerTexture = pngBind(showFilePath("writer2.png"), PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  logoTexture = pngBind(showFilePath("logo.png"), PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  footerTexture = pngBind(showFilePath("footer.png"), PNG_NOMIPMAPS, PNG_SOLID, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  cardsTexture = pngBind(showFilePath("kortit5.png"), PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
 }
 
 void registerCallbacks() {
