@@ -1,4 +1,4 @@
-// kessivar_art OUTDIR: paints the show's seven pictures into OUTDIR.
+// kessivar_art OUTDIR: paints the show's seven pictures and its desktop icon into OUTDIR.
 #include "art.h"
 
 #include <cstdio>
@@ -22,7 +22,7 @@ int main(int argc, char** argv)
     const Job jobs[] = {
         {"font.png", paintFont},     {"trainer.png", paintTitle}, {"ksvlayer.png", paintLayer},
         {"writer2.png", paintWriter}, {"logo.png", paintLogo},     {"footer.png", paintFooter},
-        {"kortit5.png", paintCards},
+        {"kortit5.png", paintCards}, {"kessivar.png", paintIcon},
     };
     for (const Job& job : jobs)
         if (!writePng(dir + "/" + job.file, job.paint())) return 1;
