@@ -18,7 +18,9 @@ void iconSun(cairo_t* cr)
     cairo_save(cr);
     cairo_new_path(cr);
     cairo_rectangle(cr, 0, 0, iconSide, horizonY);
-    for (int i = 0; i < 5; i++) cairo_rectangle(cr, 0, cy + 4 + i * 11.0 + i * i * 0.8, iconSide, 2.0 + i * 1.5);
+    cairo_clip(cr);
+    cairo_rectangle(cr, 0, 0, iconSide, horizonY);
+    for (int i = 0; i < 5; i++) cairo_rectangle(cr, 0, horizonY - 9 - i * 13.0 - i * i, iconSide, 5.0 - i * 0.9);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_clip(cr);
     cairo_new_path(cr);
