@@ -3,8 +3,8 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 static const int folderCount = 2;  // the program's folder, then its ../share/kessivar

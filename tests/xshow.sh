@@ -72,21 +72,23 @@ finish() {
 
 # start_show <folder> [arguments...]: runs the show in the folder, its output into files.
 # AUDIO picks SDL's audio driver (default dummy; disk writes into the work folder);
-# WRAPPER runs it under another program.
+# WRAPPER runs it under another program (valgrind: its window then gets 60 s, not 10).
 start_show() {
   local folder=$1; shift
+  window_tenths=100
+  [ -n "${WRAPPER:-}" ] && window_tenths=600
   # shellcheck disable=SC2086
   (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" SDL_DISKAUDIOFILE="$work/sound.raw" \
      ${WRAPPER:-} "$program" "$@" >"$work/out" 2>"$work/err") &
   show_pid=$!
 }
 
-# The show's window id, once it is mapped and viewable (empty after 10 s, time factor
-# applied, without one, or at once when the show has ended). One tree query per try: it cannot hang on windows
+# The show's window id, once it is mapped and viewable (empty after 10 s, or 60 s under a
+# WRAPPER, time factor applied, without one, or at once when the show has ended). One tree query per try: it cannot hang on windows
 # that come and go meanwhile.
 wait_window() {
   local id=""
-  for _ in $(seq "$(tries 100)"); do
+  for _ in $(seq "$(tries "${window_tenths:-100}")"); do
     kill -0 "$show_pid" 2>/dev/null || return
     id=$(timeout 5 xwininfo -root -tree 2>/dev/null |
          awk -v t="\"$title\"" 'index($0, t) || /\("kessivar" /{print $1; exit}')
