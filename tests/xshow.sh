@@ -83,9 +83,9 @@ start_show() {
   show_pid=$!
 }
 
-# The show's window id, once it is mapped and viewable (empty after 10 s, or 60 s under a
-# WRAPPER, time factor applied, without one, or at once when the show has ended). One tree query per try: it cannot hang on windows
-# that come and go meanwhile.
+# The show's window id, once it is mapped and viewable (empty after 10 s without one, 60 s
+# under a WRAPPER, time factor applied; at once when the show has ended). One tree query
+# per try: it cannot hang on windows that come and go meanwhile.
 wait_window() {
   local id=""
   for _ in $(seq "$(tries "${window_tenths:-100}")"); do
