@@ -16,6 +16,7 @@
 #include "app/offscreen.h"
 #include "app/shell.h"
 #include "assets/assets.h"
+#include "assets/files.h"
 #include "scroller/scroller.h"
 
 static CaptureOptions options;       // from the command line, then read only
@@ -58,6 +59,7 @@ static bool startShow() {
     fprintf(stderr, "kessivar-capture: --show-dir %s: cannot enter it\n", options.showDir.c_str());
     return false;
   }
+  if (options.showDir != ".") useWorkingFolderOnly();  // read the folder given, nothing else
   if (!openOffscreenContext(options.width, options.height)) return false;
   onReshape(options.width, options.height);
   loadShowImages();
@@ -76,7 +78,8 @@ static bool startShow() {
 static bool openOutput() {
   if (!options.framesDir.empty()) return openFrameDir(options.framesDir);
   char cwd[PATH_MAX];
-  std::string music = getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" + musicFileName : musicFileName;
+  const char* found = showFilePath(musicFileName);
+  std::string music = found[0] != '/' && getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" + found : found;
   if (access(music.c_str(), R_OK) != 0) {
     fprintf(stderr, "kessivar-capture: %s: not readable, the video has no sound\n", music.c_str());
     music.clear();

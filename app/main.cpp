@@ -2,11 +2,13 @@
 #include <GL/freeglut.h>
 
 #include "app/shell.h"
+#include "app/usage.h"
 #include "assets/assets.h"
 #include "audio/music.h"
 #include "scroller/scroller.h"
 
 int main(int argc, char** argv) {
+  answerHelpOrVersion(argc, argv);
   openMusic();
   readCommandLine(argc, argv);
   glutInit(&argc, argv);

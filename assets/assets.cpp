@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "assets/files.h"
+
 unsigned titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture;
 pngRawInfo fontImage;
 
@@ -13,12 +15,12 @@ void loadShowImages() {
   for (int p = 0; p < showPictureCount; ++p) {
     const ShowPictureFile& file = showPictureFiles[p];
     if (file.mode == pictureRaw) {
-      pngLoadRaw(file.name, &fontImage);
+      pngLoadRaw(showFilePath(file.name), &fontImage);
       continue;
     }
     pngInfo info;
     const int trans = file.mode == pictureSolid ? PNG_SOLID : PNG_ALPHA;
     *pictureTextures[p] =
-        pngBind(file.name, PNG_NOMIPMAPS, trans, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+        pngBind(showFilePath(file.name), PNG_NOMIPMAPS, trans, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
   }
 }

@@ -4,10 +4,39 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+
+#include "assets/assets.h"
+#include "assets/files.h"
 
 static bool audioOpen;          // the mixer has an output device
 static Mix_Music* musicStream;  // null when the device or the file is missing
+
+// Says on stderr when a WAV file's data chunk holds fewer bytes than it declares (a cut
+// file): the mixer then plays what is there, and loops it, without a word of its own.
+static void reportCutWav(const char* path) {
+  FILE* file = fopen(path, "rb");
+  if (!file) return;
+  unsigned char header[12], chunk[8];
+  if (fread(header, 1, 12, file) == 12 && memcmp(header, "RIFF", 4) == 0 && memcmp(header + 8, "WAVE", 4) == 0) {
+    while (fread(chunk, 1, 8, file) == 8) {
+      const uint32_t declared = chunk[4] | chunk[5] << 8 | chunk[6] << 16 | uint32_t(chunk[7]) << 24;
+      if (memcmp(chunk, "data", 4) == 0) {
+        const off_t start = ftello(file);
+        if (fseeko(file, 0, SEEK_END) != 0) break;
+        const long long held = (long long)(ftello(file) - start);
+        if (held < (long long)declared)
+          fprintf(stderr, "kessivar: %s: cut short: the header declares %u bytes of sound, the file holds %lld; "
+                          "playing what is there\n", path, declared, held);
+        break;
+      }
+      if (fseeko(file, off_t(declared) + (declared & 1), SEEK_CUR) != 0) break;  // chunks are padded to even sizes
+    }
+  }
+  fclose(file);
+}
 
 void openMusic() {
   // SDL would otherwise take SIGINT and SIGTERM for its event queue, which nobody reads:
@@ -20,9 +49,11 @@ void openMusic() {
   }
   audioOpen = true;
   // Opened by content, not by name: any encoding the mixer knows plays, whatever the name says.
-  SDL_RWops* file = SDL_RWFromFile("ninja.wav", "rb");
+  const char* path = showFilePath(musicFileName);
+  SDL_RWops* file = SDL_RWFromFile(path, "rb");
   musicStream = file ? Mix_LoadMUS_RW(file, 1) : nullptr;
-  if (!musicStream) fprintf(stderr, "kessivar: ninja.wav: %s, the show runs silently\n", Mix_GetError());
+  if (!musicStream) fprintf(stderr, "kessivar: %s: %s, the show runs silently\n", path, Mix_GetError());
+  else reportCutWav(path);
 }
 
 void startMusic() {

@@ -40,14 +40,22 @@ static void report(const char* filename, const char* reason) {
   fprintf(stderr, "kessivar: %s: %s\n", filename, reason);
 }
 
-// Display gamma: 2.2, divided by VIEWING_GAMMA when that is a positive number.
+// The VIEWING_GAMMA text last said to be ignored, so that each value is named once.
+static char ignoredGamma[64];
+
+// Display gamma: 2.2, divided by VIEWING_GAMMA when that is a positive number. Any other
+// value (but an empty one) is ignored with one line on stderr.
 static double displayGamma() {
   const char* text = getenv("VIEWING_GAMMA");
-  if (!text) return 2.2;
+  if (!text || !*text) return 2.2;
   char* end = nullptr;
   const double viewing = strtod(text, &end);
-  if (end == text || *end != '\0' || !(viewing > 0.0) || !std::isfinite(viewing)) return 2.2;
-  return 2.2 / viewing;
+  if (end != text && *end == '\0' && viewing > 0.0 && std::isfinite(viewing)) return 2.2 / viewing;
+  if (strncmp(ignoredGamma, text, sizeof ignoredGamma - 1) != 0) {
+    snprintf(ignoredGamma, sizeof ignoredGamma, "%s", text);
+    fprintf(stderr, "kessivar: VIEWING_GAMMA=\"%s\" is not a positive number (like 1.2), ignored\n", ignoredGamma);
+  }
+  return 2.2;
 }
 
 // Gamma table for 8-bit samples; false when it would leave every value unchanged.

@@ -9,6 +9,7 @@ packages=(
   libcgal-dev libgmp-dev libmpfr-dev
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils sox ffmpeg
+  dpkg-dev
   clang libclang-rt-14-dev valgrind
 )
 missing=()

@@ -24,6 +24,8 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS="$fla
 ASAN_OPTIONS=detect_leaks=0 cmake --build build-asan -j"$(nproc)"
 cd build-asan
 export LP_NUM_THREADS=0 UBSAN_OPTIONS=print_stacktrace=1
+# Sanitized programs start and run several times slower: every test deadline stretches.
+export KESSIVAR_TIME_FACTOR=${KESSIVAR_TIME_FACTOR:-4}
 export LSAN_OPTIONS="suppressions=$(pwd)/../tests/lsan.supp:print_suppressions=0"
 ctest --output-on-failure -j"$(nproc)" -E '^(show_in_x\..*|hostile\..*|fuzz\..*|animation_rebake|web\..*)$'
 # The real program one case at a time, so that its slower start cannot meet the scripts'

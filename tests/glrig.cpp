@@ -1,7 +1,10 @@
 #include "glrig.h"
 
 #include <png.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 
 #include "app/shell.h"
 #include "app/offscreen.h"
@@ -32,4 +35,14 @@ Pixels readScreen() {
 
 bool writePng(const std::string& path, const Pixels& pixels) {
   return writeTestPng(path, pixels.width, pixels.height, PNG_COLOR_TYPE_RGB, pixels.rgb);
+}
+
+std::string enterScratchFolder(const std::string& name) {
+  namespace fs = std::filesystem;
+  static const fs::path base = fs::current_path();  // where the first test started
+  const fs::path dir = base / ("scratch-" + name);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  if (chdir(dir.c_str()) != 0) perror(dir.c_str());
+  return dir.string();
 }

@@ -27,3 +27,8 @@ Pixels readScreen();
 
 // Writes the pixels as an RGB PNG (for looking at what a test saw).
 bool writePng(const std::string& path, const Pixels& pixels);
+
+// Empties (or makes) the folder scratch-<name> under the working directory of the first
+// call and enters it: a test's files stay its own while ctest runs tests side by side.
+// Returns its path.
+std::string enterScratchFolder(const std::string& name);

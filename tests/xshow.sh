@@ -1,11 +1,14 @@
 # Shared by the scripts that run the real program in a real X server (Xvfb) and drive it
 # with real key events (xdotool). Source it after setting: program (path of kessivar),
 # and optionally screen ("WIDTHxHEIGHT", default 1024x768). Every X call is bounded in
-# time, so a broken server fails a case instead of hanging it.
+# time, so a broken server fails a case instead of hanging it. Every wait is a deadline on
+# a condition, stretched by KESSIVAR_TIME_FACTOR (default 1; slow machines and sanitizer
+# builds set it higher). Each script run keeps its scratch files in a folder of its own.
 title="Kessivar 2002 - 01.-04. August 2002"
 failures=0
 passes=0
 work=$(mktemp -d)
+time_factor=${KESSIVAR_TIME_FACTOR:-1}
 xvfb_pid=""
 show_pid=""
 
@@ -15,6 +18,17 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+# How many tries of 0.1 s make a deadline of <tenths> tenths of a second, time factor applied.
+tries() { awk -v n="$1" -v f="$time_factor" 'BEGIN { t = int(n * f + 0.5); print (t < 1 ? 1 : t) }'; }
+
+# wait_until <tenths> <command...>: runs the command every 0.1 s until it succeeds (status 0)
+# or the deadline passes (status 1).
+wait_until() {
+  local n; n=$(tries "$1"); shift
+  for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
 
 # An X server of our own on a free display: Xvfb's lock file makes a second server on
 # the same number give up, so try numbers until ours is the one that answers. -noreset:
@@ -26,7 +40,7 @@ start_x() {
     n=$(( 100 + RANDOM % 800 ))
     Xvfb ":$n" -screen 0 "${screen:-1024x768}x24" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 50); do
+    for _ in $(seq "$(tries 50)"); do
       kill -0 "$xvfb_pid" 2>/dev/null || break
       if DISPLAY=":$n" timeout 5 xdpyinfo >/dev/null 2>&1 && kill -0 "$xvfb_pid" 2>/dev/null; then
         export DISPLAY=":$n"
@@ -58,21 +72,23 @@ finish() {
 
 # start_show <folder> [arguments...]: runs the show in the folder, its output into files.
 # AUDIO picks SDL's audio driver (default dummy; disk writes into the work folder);
-# WRAPPER runs it under another program.
+# WRAPPER runs it under another program (valgrind: its window then gets 60 s, not 10).
 start_show() {
   local folder=$1; shift
+  window_tenths=100
+  [ -n "${WRAPPER:-}" ] && window_tenths=600
   # shellcheck disable=SC2086
   (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" SDL_DISKAUDIOFILE="$work/sound.raw" \
      ${WRAPPER:-} "$program" "$@" >"$work/out" 2>"$work/err") &
   show_pid=$!
 }
 
-# The show's window id, once it is mapped and viewable (empty after 10 s without one, or
-# at once when the show has ended). One tree query per try: it cannot hang on windows
-# that come and go meanwhile.
+# The show's window id, once it is mapped and viewable (empty after 10 s without one, 60 s
+# under a WRAPPER, time factor applied; at once when the show has ended). One tree query
+# per try: it cannot hang on windows that come and go meanwhile.
 wait_window() {
   local id=""
-  for _ in $(seq 100); do
+  for _ in $(seq "$(tries "${window_tenths:-100}")"); do
     kill -0 "$show_pid" 2>/dev/null || return
     id=$(timeout 5 xwininfo -root -tree 2>/dev/null |
          awk -v t="\"$title\"" 'index($0, t) || /\("kessivar" /{print $1; exit}')
@@ -98,11 +114,11 @@ geometry() {
     /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
 }
 
-# Geometry of a window once it equals the expected one (or as it is after 3 s):
+# Geometry of a window once it equals the expected one (or as it is after 3 s, scaled):
 # a full-screen window is mapped first and resized afterwards.
 settled_geometry() {  # settled_geometry <id> <expected>
   local now=""
-  for _ in $(seq 30); do
+  for _ in $(seq "$(tries 30)"); do
     now=$(geometry "$1")
     [ "$now" == "$2" ] && break
     sleep 0.1
@@ -110,10 +126,10 @@ settled_geometry() {  # settled_geometry <id> <expected>
   echo "$now"
 }
 
-# The show's standard output once it equals <expected> (or as it is after 3 s): a key is
+# The show's standard output once it equals <expected> (or as it is after 3 s, scaled): a key is
 # answered at the show's next frame, which a loaded machine can delay.
 settled_output() {
-  for _ in $(seq 30); do
+  for _ in $(seq "$(tries 30)"); do
     [ "$(cat "$work/out")" == "$1" ] && break
     sleep 0.1
   done
@@ -122,13 +138,25 @@ settled_output() {
 
 press() { [ -n "$1" ] || return 0; timeout 5 xdotool key --window "$1" "$2"; sleep 0.15; }
 
+# title_shows <id>: "yes" once the window shows the title picture, neither the white of
+# untextured layers (the pictures not found) nor the black before the first frame; "no"
+# after 5 s (scaled). Needs pixels (path of window_pixels).
+title_shows() {
+  wait_until 50 picture_is_title "$1" && echo yes || echo no
+}
+picture_is_title() {
+  local white black
+  read -r white black < <(timeout 5 "$pixels" "$1" 2>/dev/null)
+  [ "${white:-100}" -lt 10 ] && [ "${black:-100}" -lt 90 ]
+}
+
 running() { kill -0 "$show_pid" 2>/dev/null && echo yes || echo no; }
 
-# Waits up to <tenths> (default 50) tenths of a second for the show to end; sets status
-# to its exit status, or "running".
+# Waits up to <tenths> (default 50, time factor applied) tenths of a second for the show to
+# end; sets status to its exit status, or "running".
 wait_exit() {
   status=running
-  for _ in $(seq "${1:-50}"); do
+  for _ in $(seq "$(tries "${1:-50}")"); do
     if ! kill -0 "$show_pid" 2>/dev/null; then
       wait "$show_pid"; status=$?; show_pid=""; return
     fi

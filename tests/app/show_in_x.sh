@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The real program in a real X server (Xvfb), driven by real key events (xdotool).
-# usage: show_in_x.sh <path to kessivar> <case> [<path to close_window>]
+# usage: show_in_x.sh <path to kessivar> <case> [<path to close_window> [<path to window_pixels>]]
 set -u
 program=$(readlink -f "$1")
 case_name=$2
+pixels=${4:-}
 source "$(dirname "$0")/../xshow.sh"
 start_x
 
@@ -51,6 +52,14 @@ escape)
   wait_exit; check "Escape in the scene phase exits with 0" 0 "$status"
   ;;
 arguments)
+  # --help and --version answer without a display, and exit 0.
+  usage=$(env -u DISPLAY "$program" --help 2>&1); code=$?
+  check "--help: exit 0 and the usage names -window, the keys, the files and VIEWING_GAMMA" \
+    "0 -window Escape space ninja.wav font.png kortit5.png VIEWING_GAMMA" \
+    "$code$(for word in -window Escape space ninja.wav font.png kortit5.png VIEWING_GAMMA; do
+              grep -q -- "$word" <<<"$usage" && echo -n " $word"; done)"
+  version=$(env -u DISPLAY "$program" --version 2>&1); code=$?
+  check "--version: exit 0 and one line" "0 kessivar" "$code $(awk '{print $1} END{if (NR != 1) print "lines:" NR}' <<<"$version")"
   for arg in -window -windowed "-window extra"; do
     # shellcheck disable=SC2086
     start_show "$show_dir" $arg
@@ -84,7 +93,10 @@ window_closed)
   wait_exit; check "closing the window ends the show with 0" 0 "$status"
   ;;
 missing_files)
-  mkdir "$work/empty"
+  # Neither in the working folder nor beside the program (a copy of it, alone in a folder).
+  mkdir "$work/empty" "$work/alone"
+  cp "$program" "$work/alone/kessivar"
+  program=$work/alone/kessivar
   AUDIO=disk start_show "$work/empty" -window
   id=$(wait_window); sleep 1.5
   check "the show runs without its files" yes "$(running)"
@@ -94,6 +106,21 @@ missing_files)
   press "$id" Escape
   wait_exit; check "Escape exits with 0" 0 "$status"
   check "stdout stays empty" "" "$(cat "$work/out")"
+  ;;
+other_folder)
+  # Started from another folder, directly and through a symlink: the files beside the
+  # program are found, and one line says where they came from.
+  mkdir "$work/elsewhere" "$work/links"
+  ln -s "$program" "$work/links/kessivar"
+  for how in directly "through a symlink"; do
+    [ "$how" == directly ] || program=$work/links/kessivar
+    start_show "$work/elsewhere" -window
+    id=$(wait_window); need_window "$id"
+    check "$how: the title picture shows" yes "$(title_shows "$id")"
+    check "$how: stderr names the program's folder once" \
+      "kessivar: reading the show's files from $show_dir (not in the working folder)" "$(cat "$work/err")"
+    quit "$id" "$how"
+  done
   ;;
 *)
   echo "unknown case $case_name"; exit 2 ;;

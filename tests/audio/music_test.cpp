@@ -1,13 +1,16 @@
 // The music as a listener hears it, captured through SDL's disk audio driver.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
-#include <unistd.h>
 
 #include "audio/music.h"
+#include "glrig.h"
 
 namespace {
 
@@ -26,6 +29,20 @@ void writeCountingWav(const char* file, int frames) {
   for (int i = 1; i <= frames; ++i) u16(uint16_t(i)), u16(uint16_t(-i));
 }
 
+// Waits until the file holds at least `bytes` bytes, for at most `seconds` stretched by
+// KESSIVAR_TIME_FACTOR (default 1). Returns its size then, or 0 at the deadline.
+off_t waitForBytes(const char* file, off_t bytes, double seconds) {
+  const char* factor = getenv("KESSIVAR_TIME_FACTOR");
+  const double stretch = factor && atof(factor) > 0 ? atof(factor) : 1.0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds * stretch);
+  struct stat info;
+  while (stat(file, &info) != 0 || info.st_size < bytes) {
+    if (std::chrono::steady_clock::now() > deadline) return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return info.st_size;
+}
+
 std::vector<int16_t> readLeftChannel(const char* file) {
   std::ifstream in(file, std::ios::binary);
   std::vector<int16_t> left;
@@ -39,16 +56,22 @@ std::vector<int16_t> readLeftChannel(const char* file) {
 // Silent while start-up runs, the file's samples once started, and the beginning again
 // right after the end, with no sample lost or repeated at the loop point.
 TEST(Music, SilentUntilStartedThenLoopsWithoutGap) {
+  enterScratchFolder("SilentUntilStarted");
   const int frames = 11025;  // a quarter of a second
   writeCountingWav("ninja.wav", frames);
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", "music_out.raw", 1);
 
+  testing::internal::CaptureStderr();
   openMusic();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // Start-up takes a while: 300 ms of output before the music is started.
+  const off_t beforeStart = waitForBytes("music_out.raw", 44100 * 4 * 3 / 10, 5);
+  ASSERT_GT(beforeStart, 0);
   startMusic();
-  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  ASSERT_GT(waitForBytes("music_out.raw", beforeStart + frames * 4 * 4, 10), 0);
   closeMusic();
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said.find("kessivar: "), std::string::npos) << "a whole file plays without a word: " << said;
 
   const std::vector<int16_t> left = readLeftChannel("music_out.raw");
   ASSERT_GT(left.size(), size_t(frames * 3));
@@ -66,7 +89,35 @@ TEST(Music, SilentUntilStartedThenLoopsWithoutGap) {
   EXPECT_EQ(broken, 0) << "three passes play back to back, sample for sample";
 }
 
+// A file cut short (its header still declares the whole piece) is named with both lengths
+// on stderr, and what is there plays, looped.
+TEST(Music, CutFileIsNamedAndWhatIsThereLoops) {
+  enterScratchFolder("CutFile");
+  const int frames = 11025, kept = frames / 3;
+  writeCountingWav("ninja.wav", frames);
+  ASSERT_EQ(truncate("ninja.wav", 44 + kept * 4), 0);
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", "cut_out.raw", 1);
+
+  testing::internal::CaptureStderr();
+  openMusic();
+  startMusic();
+  ASSERT_GT(waitForBytes("cut_out.raw", 44100 * 4 / 2, 10), 0);
+  closeMusic();
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("kessivar: ninja.wav: cut short: the header declares 44100 bytes of sound, the file "
+                      "holds 14700; playing what is there\n"), std::string::npos) << said;
+  const std::vector<int16_t> left = readLeftChannel("cut_out.raw");
+  size_t first = 0;
+  while (first < left.size() && left[first] == 0) ++first;
+  ASSERT_LT(first + kept + 1, left.size());
+  EXPECT_EQ(std::vector<int>({left[first], left[first + kept - 1], left[first + kept]}),
+            std::vector<int>({1, kept, 1}))
+      << "the part that is there, then the loop back to its start";
+}
+
 TEST(Music, MissingFileOrDeviceLeavesTheShowSilent) {
+  enterScratchFolder("MissingFileOrDevice");
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", "missing_out.raw", 1);
   unlink("ninja.wav");

@@ -56,6 +56,7 @@ class Images : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(openOffscreen());
     unsetenv("VIEWING_GAMMA");
+    enterScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
 };
 
@@ -198,9 +199,16 @@ TEST_F(Images, ViewingGammaCorrectsAndBadValuesAreIgnored) {
   EXPECT_EQ(raw.Data[128], 64);
   EXPECT_EQ(raw.Data[255], 255);
   EXPECT_EQ(raw.Data[0], 0);
-  for (const char* bad : {"", "abc", "-1", "0", "nan", "2x"}) {
+  for (const char* bad : {"", "abc", "-1", "0", "nan", "2x", "1,5"}) {
     setenv("VIEWING_GAMMA", bad, 1);
+    testing::internal::CaptureStderr();
     ASSERT_EQ(pngLoadRaw("ramp.png", &raw), 1) << "'" << bad << "'";
     EXPECT_EQ(raw.Data[128], 128) << "VIEWING_GAMMA='" << bad << "' is ignored";
+    ASSERT_EQ(pngLoadRaw("ramp.png", &raw), 1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string expected = *bad ? std::string("kessivar: VIEWING_GAMMA=\"") + bad +
+                                            "\" is not a positive number (like 1.2), ignored\n"
+                                      : "";
+    EXPECT_EQ(said, expected) << "said once for two pictures, none for an empty value";
   }
 }

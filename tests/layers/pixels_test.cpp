@@ -60,7 +60,10 @@ Rgb bandColour(int band) { return {40 + 4 * band, 250 - 3 * band, band % 2 ? 250
 
 class Layers : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(openOffscreen()); }
+  void SetUp() override {
+    ASSERT_TRUE(openOffscreen());
+    enterScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
   // The state the composer enters the slideshow and the writer strips with.
   static void enterOverlays() {
     glClear(GL_COLOR_BUFFER_BIT);

@@ -25,3 +25,4 @@ Picture paintLayer();   // "ksvlayer.png": 512x256 RGBA
 Picture paintCards();   // "kortit5.png": 1024x1024 RGBA, five 256x364 cards
 Picture paintWriter();  // "writer2.png": 256x1024 RGBA, 42 text bands of 20 rows
 Picture paintFooter();  // "footer.png": 512x64 RGB
+Picture paintIcon();    // "kessivar.png": 256x256 RGBA desktop icon (not read by the show)

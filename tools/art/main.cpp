@@ -1,4 +1,4 @@
-// kessivar_art OUTDIR: paints the show's seven pictures into OUTDIR.
+// kessivar_art OUTDIR: paints the show's seven pictures and its desktop icon into OUTDIR.
 #include "art.h"
 #include "assets/assets.h"
 
@@ -21,5 +21,6 @@ int main(int argc, char** argv)
                                                      paintLogo, paintFooter, paintCards};
     for (int p = 0; p < showPictureCount; p++)
         if (!writePng(dir + "/" + showPictureFiles[p].name, painters[p]())) return 1;
+    if (!writePng(dir + "/kessivar.png", paintIcon())) return 1;  // the desktop icon
     return 0;
 }

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The show as a user installs it, started in Xvfb from a folder without its files: from a
+# prefix of its own (cmake --install), directly and through a symlink; and from its Debian
+# package (dpkg -i, run, dpkg -r leaves no file behind).
+# usage: install.sh <build folder> <path to window_pixels> <prefix|package>
+set -u
+build=$(readlink -f "$1")
+pixels=$(readlink -f "$2")
+case_name=$3
+source "$(dirname "$0")/../xshow.sh"
+work=$(readlink -f "$work")
+mkdir "$work/home"
+
+# run_installed <program> <what>: the program with -window from a folder without the
+# show's files shows the title picture, names where it read them, and Escape ends it with 0.
+run_installed() {
+  program=$1
+  start_show "$work/home" -window
+  id=$(wait_window); need_window "$id"
+  check "$2: the title picture shows" yes "$(title_shows "$id")"
+  check "$2: stderr names the folder of the files" \
+    "kessivar: reading the show's files from $(readlink -f "$(dirname "$(readlink -f "$program")")/../share/kessivar") (not in the working folder)" \
+    "$(cat "$work/err")"
+  quit "$id" "$2"
+}
+
+# dpkg <arguments>, tried again while another dpkg or apt holds its lock (up to 15 minutes).
+dpkg_waiting() {
+  for _ in $(seq "$(tries 9000)"); do
+    dpkg "$@" >"$work/dpkg.log" 2>&1 && return 0
+    grep -q "lock" "$work/dpkg.log" || { cat "$work/dpkg.log"; return 1; }
+    sleep 0.1
+  done
+  return 1
+}
+
+case "$case_name" in
+prefix)
+  cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" || { cat "$work/install.log"; exit 1; }
+  missing=""
+  for file in bin/kessivar bin/kessivar-capture share/kessivar/{ninja.wav,font.png,trainer.png,ksvlayer.png} \
+              share/kessivar/{writer2.png,logo.png,footer.png,kortit5.png} share/applications/kessivar.desktop \
+              share/icons/hicolor/256x256/apps/kessivar.png share/man/man6/kessivar.6; do
+    [ -f "$work/prefix/$file" ] || missing+=" $file"
+  done
+  check "both programs, the eight files, desktop entry, icon and manual page are installed" "" "$missing"
+  check "the icon is a 256x256 PNG" "137 80 78 71 0 0 1 0 0 0 1 0" \
+    "$(od -An -tu1 -N24 "$work/prefix/share/icons/hicolor/256x256/apps/kessivar.png" | xargs | cut -d' ' -f1-4,17-24)"
+  check "the desktop entry runs kessivar, with its icon, outside a terminal, in a category" 4 \
+    "$(grep -cE '^(Exec=kessivar|Icon=kessivar|Terminal=false|Categories=.+)$' "$work/prefix/share/applications/kessivar.desktop")"
+  start_x
+  run_installed "$work/prefix/bin/kessivar" "installed"
+  mkdir "$work/links"
+  ln -s "$work/prefix/bin/kessivar" "$work/links/kessivar"
+  run_installed "$work/links/kessivar" "through a symlink"
+  ;;
+package)
+  if [ "${CI:-}" != true ] && [ "${KESSIVAR_PACKAGE_TEST:-}" != 1 ]; then
+    echo "skipped: installs a package into this machine; set KESSIVAR_PACKAGE_TEST=1 (or CI=true)"
+    exit 77
+  fi
+  (cd "$build" && cpack -G DEB -B "$work/deb") >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
+  deb=$(ls "$work"/deb/*.deb)
+  echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+  dpkg-deb -f "$deb" Package Version Section Maintainer Depends
+  trap 'dpkg -r kessivar >/dev/null 2>&1; cleanup' EXIT
+  dpkg_waiting -i "$deb" || { check "dpkg -i installs the package" 0 1; finish; }
+  dpkg-query -L kessivar >"$work/listed"
+  check "kessivar is on the path" /usr/bin/kessivar "$(command -v kessivar)"
+  start_x
+  run_installed /usr/bin/kessivar "from the package"
+  dpkg_waiting -r kessivar
+  check "dpkg -r removes the package" 0 $?
+  left=""
+  while read -r path; do
+    [ -e "$path" ] && [ ! -d "$path" ] && left+=" $path"
+  done <"$work/listed"
+  [ -e /usr/share/kessivar ] && left+=" /usr/share/kessivar"
+  check "no file of the package is left" "" "$left"
+  ;;
+*)
+  echo "unknown case $case_name"; exit 2 ;;
+esac
+
+finish
