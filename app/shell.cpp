@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/shell.h"
 #include "audio/music.h"
+#include "screen/fit.h"
 
 unsigned titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture;
 pngRawInfo fontImage;
@@ -85,8 +86,19 @@ void onKeyboard(unsigned char key, int, int) {
   }
 }
 
+// The virtual screen at its largest 4:3 size, centred; the rest of the surface stays as
+// drawScene clears it, black. In game mode only the video mode's area (the window's
+// top-left corner) is on the monitor, whatever the window's size.
 void onReshape(int width, int height) {
-  glViewport(0, 0, width, height);
+  int areaWidth = width, areaHeight = height;
+  if (gameModeActive) {
+    const int modeWidth = glutGameModeGet(GLUT_GAME_MODE_WIDTH);
+    const int modeHeight = glutGameModeGet(GLUT_GAME_MODE_HEIGHT);
+    if (modeWidth > 0 && modeWidth < areaWidth) areaWidth = modeWidth;
+    if (modeHeight > 0 && modeHeight < areaHeight) areaHeight = modeHeight;
+  }
+  const ScreenRect fit = fitVirtualScreen(areaWidth, areaHeight);
+  glViewport(fit.x, height - fit.y - fit.height, fit.width, fit.height);  // GL: y upwards
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glOrtho(0, 640, 480, 0, -1, 1);
