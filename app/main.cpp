@@ -3,10 +3,12 @@
 
 #include "app/app.h"
 #include "app/shell.h"
+#include "app/signals.h"
 #include "audio/music.h"
 #include "scroller/scroller.h"
 
 int main(int argc, char** argv) {
+  watchStopSignals();  // acted on by onIdle once the main loop runs
   openMusic();
   readCommandLine(argc, argv);
   glutInit(&argc, argv);

@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/shell.h"
+#include "app/signals.h"
 #include "audio/music.h"
 #include "screen/fit.h"
 
@@ -34,6 +35,7 @@ void openDisplaySurface() {
     glutGameModeString("640x480:16@60");
     glutEnterGameMode();
     gameModeActive = glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0;
+    if (gameModeActive) glutSetWindowTitle(showTitle);  // the toolkit names it "FREEGLUT"
     if (!gameModeActive) {
       fprintf(stderr, "kessivar: full-screen mode 640x480:16@60 not available, using a full-screen window\n");
       openFullScreenWindow();
@@ -69,7 +71,24 @@ void onDisplay() {
   glutSwapBuffers();
 }
 
-void onIdle() { glutPostRedisplay(); }
+// Closes the music, then leaves the game mode (the desktop's video mode comes back)
+// or destroys the window.
+static void closeShow() {
+  closeMusic();
+  if (gameModeActive)
+    glutLeaveGameMode();
+  else
+    glutDestroyWindow(glutGetWindow());
+}
+
+// Runs every pass of the main loop: a stop signal ends the show.
+void onIdle() {
+  if (const int signal = stopSignal()) {
+    closeShow();
+    endBySignal(signal);
+  }
+  glutPostRedisplay();
+}
 
 void onKeyboard(unsigned char key, int, int) {
   if (key == ' ') {
@@ -77,11 +96,7 @@ void onKeyboard(unsigned char key, int, int) {
     printf("nofade %d\n", noFade);
     fflush(stdout);  // one line at a time, also into a pipe
   } else if (key == 27) {
-    closeMusic();
-    if (gameModeActive)
-      glutLeaveGameMode();
-    else
-      glutDestroyWindow(glutGetWindow());
+    closeShow();
     exit(0);
   }
 }
