@@ -2,12 +2,14 @@
 #include <GL/freeglut.h>
 
 #include "app/app.h"
+#include "app/output.h"
 #include "app/shell.h"
 #include "app/signals.h"
 #include "audio/music.h"
 #include "scroller/scroller.h"
 
 int main(int argc, char** argv) {
+  protectStandardStreams();
   watchStopSignals();  // acted on by onIdle once the main loop runs
   openMusic();
   readCommandLine(argc, argv);

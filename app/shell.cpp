@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "app/output.h"
 #include "app/shell.h"
 #include "app/signals.h"
 #include "audio/music.h"
@@ -81,8 +82,9 @@ static void closeShow() {
     glutDestroyWindow(glutGetWindow());
 }
 
-// Runs every pass of the main loop: a stop signal ends the show.
+// Runs every pass of the main loop: pending output goes out, a stop signal ends the show.
 void onIdle() {
+  flushOutput();
   if (const int signal = stopSignal()) {
     closeShow();
     endBySignal(signal);
@@ -93,8 +95,7 @@ void onIdle() {
 void onKeyboard(unsigned char key, int, int) {
   if (key == ' ') {
     noFade = 1 - noFade;
-    printf("nofade %d\n", noFade);
-    fflush(stdout);  // one line at a time, also into a pipe
+    writeOutputLine(noFade ? "nofade 1\n" : "nofade 0\n");
   } else if (key == 27) {
     closeShow();
     exit(0);
