@@ -2,19 +2,15 @@
 # The real program on real servers, as a user meets it: full screen under a window
 # manager on a wide screen, a window of another shape, and the game mode on an Xorg
 # server whose video mode really switches.
-# usage: real.sh <path to kessivar> <path to xpicture> <case> [<folder for screenshots>]
+# usage: real.sh <path to kessivar> <path to xpicture> <case>
 set -u
 program=$(readlink -f "$1")
 xpicture=$(readlink -f "$2")
 case_name=$3
-shots=${4:-}
 show_dir=$(dirname "$program")
 here=$(dirname "$0")
 source "$here/../xshow.sh"
 source "$here/servers.sh"
-
-# Saves what the screen shows when a folder for screenshots was given.
-shot() { [ -z "$shots" ] || xpicture_now "$1" "${@:3}" --png "$shots/$2.png" >/dev/null; }
 
 case "$case_name" in
 shape)
@@ -41,9 +37,6 @@ shape)
     "$(xpicture_now "$id" | grep '^picture')"
   check "1280x480 window: the disc stays round" yes "$(is_round "$w" "$h")"
   quit "$id" "1280x480 window"
-  if [ -n "$shots" ]; then  # the real title picture, for looking at
-    start_show "$show_dir"; id=$(wait_window); sleep 2; shot "$id" fullscreen-1920x1080; quit "$id" shot
-  fi
   ;;
 game_mode)
   # Each way of ending the show brings the desktop's video mode back.
@@ -68,10 +61,6 @@ game_mode)
     check "[$ending] the desktop's video mode is back" 1920x1080 "$(settled_mode 1920x1080)"
     [ "$status" == running ] && { kill -KILL "$show_pid"; wait "$show_pid"; show_pid=""; }
   done
-  if [ -n "$shots" ]; then
-    start_show "$show_dir"; id=$(wait_window); settled_mode 640x480 >/dev/null; sleep 2
-    shot root game-mode-640x480 640x480+0+0; quit "$id" shot
-  fi
   ;;
 *)
   echo "unknown case $case_name"; exit 2 ;;

@@ -37,17 +37,16 @@ start_xorg() {
   cat >"$work/xorg.conf" <<'CONF'
 Section "ServerFlags"
   Option "AutoAddDevices" "false"
-  Option "DontVTSwitch" "true"
 EndSection
 Section "Device"
   Identifier "dummy"
   Driver "dummy"
-  VideoRam 32768
+  VideoRam 16384
 EndSection
 Section "Monitor"
   Identifier "monitor"
-  HorizSync 5.0 - 1000.0
-  VertRefresh 5.0 - 200.0
+  HorizSync 5.0 - 100.0
+  VertRefresh 50.0 - 70.0
   Modeline "1920x1080" 148.50 1920 2008 2052 2200 1080 1084 1089 1125 +hsync +vsync
   Modeline "640x480" 24.00 640 664 720 800 480 483 487 500 -hsync +vsync
 EndSection
@@ -55,11 +54,8 @@ Section "Screen"
   Identifier "screen"
   Device "dummy"
   Monitor "monitor"
-  DefaultDepth 24
   SubSection "Display"
-    Depth 24
     Modes "1920x1080" "640x480"
-    Virtual 1920 1080
   EndSubSection
 EndSection
 CONF
