@@ -36,8 +36,9 @@ void openDisplaySurface() {
     glutGameModeString("640x480:16@60");
     glutEnterGameMode();
     gameModeActive = glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0;
-    if (gameModeActive) glutSetWindowTitle(showTitle);  // the toolkit names it "FREEGLUT"
-    if (!gameModeActive) {
+    if (gameModeActive) {
+      glutSetWindowTitle(showTitle);  // the toolkit's own name for it is "FREEGLUT"
+    } else {
       fprintf(stderr, "kessivar: full-screen mode 640x480:16@60 not available, using a full-screen window\n");
       openFullScreenWindow();
     }
