@@ -2,13 +2,11 @@
 # The real program in hostile surroundings, in Xvfb, driven by xdotool: damaged files,
 # no sound device, no full-screen mode, absurd window sizes, key storms, a stopped process.
 # usage: hostile.sh <path to kessivar> <path to make_bad_files> <case> <path to xpicture>
-#                   <path to pipe_reader>
 set -u
 program=$(readlink -f "$1")
 make_bad_files=$(readlink -f "$2")
 case_name=$3
 xpicture=$(readlink -f "$4")
-pipe_reader=$(readlink -f "$5")
 screen=3840x2160
 source "$(dirname "$0")/../xshow.sh"
 source "$(dirname "$0")/../real/servers.sh"
@@ -127,20 +125,21 @@ closed_streams)
   press "$id" space; press "$id" space
   check "stdout closed: frames keep coming after space" yes "$(frames_change "$id" && echo yes || echo no)"
   quit "$id" "stdout closed"
-  # Seven files missing: seven lines for a closed stderr.
+  end_if_running
+  # stderr closed, seven files missing: seven lines for it once the X connection is open.
   mkdir "$work/title_only"; "$xpicture" --title-picture "$work/title_only/trainer.png"
-  start_show_with '<&- 2>&- >"$work/out"' "$work/title_only" -window
+  AUDIO=nowhere start_show_with '2>&- >"$work/out"' "$work/title_only" -window
   id=$(wait_window); need_window "$id"
-  check "stdin and stderr closed: frames keep coming" yes "$(frames_change "$id" && echo yes || echo no)"
+  check "stderr closed: frames keep coming" yes "$(frames_change "$id" && echo yes || echo no)"
   press "$id" space
-  check "and space answers" "nofade 1" "$(settled_output "nofade 1")"
-  quit "$id" "stdin and stderr closed"
+  check "stderr closed: space answers" "nofade 1" "$(settled_output "nofade 1")"
+  quit "$id" "stderr closed"
   ;;
 readers)
-  # The show's lines into a pipe of one page: a reader that keeps up gets every line in
-  # order; one that never reads or that leaves stops neither the frames nor Escape.
+  # The show's lines into a pipe: a reader that keeps up gets every line in order; one
+  # that never reads or that leaves stops neither the frames nor Escape.
   mkfifo "$work/pipe"
-  "$pipe_reader" "$work/pipe" "$work/read" keep & server_pids+=("$!"); reader=$!
+  cat "$work/pipe" >"$work/read" & server_pids+=("$!"); reader=$!
   start_show_with '>"$work/pipe" 2>"$work/err"' "$show_dir" -window
   id=$(wait_window); need_window "$id"
   # shellcheck disable=SC2046
@@ -151,17 +150,23 @@ readers)
   check "reader keeping up: the lines alternate from nofade 1" yes \
     "$(awk '{ if ($2 != NR % 2) bad = 1 } END { print bad ? "no" : "yes" }' "$work/read")"
 
-  "$pipe_reader" "$work/pipe" "$work/read" stuck & server_pids+=("$!"); reader=$!
-  start_show_with '>"$work/pipe" 2>"$work/err"' "$show_dir" -window
+  # This script holds the pipe's reading end and never reads; the pipe starts full (dd
+  # writes until the pipe takes no more), so the first line already finds no room.
+  mkfifo "$work/full"
+  exec 3<>"$work/full"
+  dd if=/dev/zero of="$work/full" bs=512 count=100000 oflag=nonblock 2>/dev/null
+  start_show_with '>"$work/full" 2>"$work/err"' "$show_dir" -window
   id=$(wait_window); need_window "$id"
   # shellcheck disable=SC2046
-  timeout 60 xdotool key --window "$id" --delay 2 $(printf 'space %.0s' $(seq 1000))
-  check "stuck reader, 1000 spaces: frames keep coming" yes "$(frames_change "$id" && echo yes || echo no)"
+  timeout 60 xdotool key --window "$id" --delay 2 $(printf 'space %.0s' $(seq 500))
+  check "stuck reader, 500 spaces: frames keep coming" yes "$(frames_change "$id" && echo yes || echo no)"
   quit "$id" "stuck reader"
-  kill "$reader"
+  end_if_running
+  exec 3<&-
 
-  "$pipe_reader" "$work/pipe" "$work/read" first-line & server_pids+=("$!")
-  start_show_with '>"$work/pipe" 2>"$work/err"' "$show_dir" -window
+  mkfifo "$work/gone"
+  head -1 "$work/gone" >"$work/read" &
+  start_show_with '>"$work/gone" 2>"$work/err"' "$show_dir" -window
   id=$(wait_window); need_window "$id"
   press "$id" space; press "$id" space; press "$id" space
   check "departed reader: the show runs" yes "$(running)"

@@ -59,7 +59,7 @@ game_mode)
       check "[$ending] the show ends by SIG$ending" $(( 128 + $(kill -l "$ending") )) "$status"
     fi
     check "[$ending] the desktop's video mode is back" 1920x1080 "$(settled_mode 1920x1080)"
-    [ "$status" == running ] && { kill -KILL "$show_pid"; wait "$show_pid"; show_pid=""; }
+    end_if_running
   done
   ;;
 *)

@@ -115,6 +115,9 @@ picture_hash() { xpicture_now "$1" | awk '/^hash/{print $2}'; }
 frames_change() { local h; h=$(picture_hash "$1"); until_true 5 hash_differs "$1" "$h"; }
 hash_differs() { [ "$(picture_hash "$1")" != "$2" ]; }
 
+# Kills the show when it is still running (after a failed quit), before the next one.
+end_if_running() { [ "$status" != running ] || { kill -KILL "$show_pid"; wait "$show_pid"; show_pid=""; }; }
+
 # start_show_with <redirections> <folder> [arguments...]: as start_show, with the show's
 # standard streams as the shell redirections say (such as '>&- 2>"$work/err"').
 start_show_with() {
