@@ -1,14 +1,18 @@
 // Kessivar 2002: start-up in its fixed order, then the toolkit's main loop.
 #include <GL/freeglut.h>
 
+#include "app/output.h"
 #include "app/shell.h"
+#include "app/signals.h"
 #include "app/usage.h"
 #include "assets/assets.h"
 #include "audio/music.h"
 #include "scroller/scroller.h"
 
 int main(int argc, char** argv) {
+  protectStandardStreams();
   answerHelpOrVersion(argc, argv);
+  watchStopSignals();  // acted on by onIdle once the main loop runs
   openMusic();
   readCommandLine(argc, argv);
   glutInit(&argc, argv);

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils sox ffmpeg
   dpkg-dev
+  xserver-xorg-core xserver-xorg-video-dummy openbox x11-xserver-utils
   clang libclang-rt-14-dev valgrind
 )
 missing=()

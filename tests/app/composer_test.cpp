@@ -164,3 +164,37 @@ TEST_F(Composer, RateChangeJumpsTheAnimation) {
   EXPECT_EQ(jumped, frame140);
   EXPECT_NE(jumped, frame0);
 }
+
+// On a surface of another shape the picture keeps its 4:3 shape: at these sizes it is
+// the 640x480 frame itself, pixel for pixel, between bars that every frame clears black
+// (the buffer is red before each frame).
+TEST_F(Composer, OtherShapesShowThePictureUnstretchedBetweenBlackBars) {
+  const double times[] = {3.0, 9.5};  // title with its bars, and fading out
+  std::vector<Pixels> reference;
+  for (double t : times) reference.push_back(frameAt(t));
+  struct Shape { int width, height, x, y; } shapes[] = {{1280, 480, 320, 0}, {640, 960, 0, 240}};
+  for (const Shape& s : shapes) {
+    ASSERT_TRUE(openOffscreen(s.width, s.height));
+    for (size_t k = 0; k < reference.size(); ++k) {
+      SCOPED_TRACE(std::to_string(s.width) + "x" + std::to_string(s.height) + " at " +
+                   std::to_string(times[k]) + " s");
+      glClearColor(1, 0, 0, 1);
+      glClear(GL_COLOR_BUFFER_BIT);
+      glClearColor(0, 0, 0, 0);
+      const Pixels p = frameAt(times[k]);
+      int wrong = 0, barPixels = 0;
+      for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x) {
+          const int px = x - s.x, py = y - s.y;
+          if (px >= 0 && px < 640 && py >= 0 && py < 480) {
+            wrong += !std::equal(p.at(x, y), p.at(x, y) + 3, reference[k].at(px, py));
+          } else {
+            ++barPixels;
+            wrong += !isColour(p, x, y, 0, 0, 0);
+          }
+        }
+      EXPECT_EQ(barPixels, 640 * 480);
+      EXPECT_EQ(wrong, 0) << "pixels not as on a 640x480 surface or not black";
+    }
+  }
+}

@@ -200,7 +200,7 @@ TEST(CaptureFrames, ScrollerStandsAlikeAtEveryFrameRate) {
   }
 }
 
-TEST(CaptureFrames, SizeScalesTheWholeScreen) {
+TEST(CaptureFrames, SizeScalesTheWholeScreenKeepingItsShape) {
   const std::string dir = scratch();
   ASSERT_EQ(capture("--size 320x240 --at 27 --frames " + dir + "/small", dir).status, 0);
   ASSERT_EQ(capture("--at 27 --frames " + dir + "/full", dir).status, 0);
@@ -216,6 +216,24 @@ TEST(CaptureFrames, SizeScalesTheWholeScreen) {
     for (int x = 0; x < 320; ++x)
       agree += std::equal(small.at(x, y), small.at(x, y) + 3, full.at(2 * x + 1, 2 * y + 1));
   EXPECT_GT(agree, 320 * 240 * 8 / 10) << agree << " of " << 320 * 240 << " pixels agree";
+
+  // A 16:9 video: the picture 1440x1080 (2.25 times) between black bars 240 wide.
+  ASSERT_EQ(capture("--size 1920x1080 --at 27 --frames " + dir + "/wide", dir).status, 0);
+  Pixels wide;
+  ASSERT_TRUE(readPng(dir + "/wide/frame-000000.png", &wide));
+  ASSERT_EQ(wide.width, 1920);
+  int barsLit = 0;
+  agree = 0;
+  for (int y = 0; y < 1080; ++y)
+    for (int x = 0; x < 1920; ++x) {
+      const int px = int((x - 240 + 0.5) / 2.25), py = int((y + 0.5) / 2.25);
+      if (x < 240 || x >= 1680)
+        barsLit += wide.r(x, y) || wide.g(x, y) || wide.b(x, y);
+      else
+        agree += std::equal(wide.at(x, y), wide.at(x, y) + 3, full.at(px, py));
+    }
+  EXPECT_EQ(barsLit, 0) << "pixels of the bars not black";
+  EXPECT_GT(agree, 1440 * 1080 * 8 / 10) << agree << " of " << 1440 * 1080 << " pixels agree";
 }
 
 // Reference frames: per channel at most 2 apart in at least 99.9 % of the pixels

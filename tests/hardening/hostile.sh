@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The real program in hostile surroundings, in Xvfb, driven by xdotool: damaged files,
 # no sound device, no full-screen mode, absurd window sizes, key storms, a stopped process.
-# usage: hostile.sh <path to kessivar> <path to make_bad_files> <case>
+# usage: hostile.sh <path to kessivar> <path to make_bad_files> <case> <path to xpicture>
 set -u
 program=$(readlink -f "$1")
 make_bad_files=$(readlink -f "$2")
 case_name=$3
+xpicture=$(readlink -f "$4")
 screen=3840x2160
 source "$(dirname "$0")/../xshow.sh"
+source "$(dirname "$0")/../real/servers.sh"
 start_x
 
 show_dir=$(dirname "$program")
@@ -114,6 +116,63 @@ signals)
     check "SIG$signal ends the show" ended "$([ "$status" == running ] && echo running || echo ended)"
     [ "$status" == running ] && kill -KILL "$show_pid" && wait "$show_pid" 2>/dev/null && show_pid=""
   done
+  ;;
+closed_streams)
+  # Started with standard streams closed: no file or connection may take their numbers
+  # and receive the show's lines. Without sound, the X connection is the next to open.
+  AUDIO=nowhere start_show_with '>&- 2>"$work/err"' "$show_dir" -window
+  id=$(wait_window); need_window "$id"
+  press "$id" space; press "$id" space
+  check "stdout closed: frames keep coming after space" yes "$(frames_change "$id" && echo yes || echo no)"
+  quit "$id" "stdout closed"
+  end_if_running
+  # stderr closed, seven files missing: seven lines for it once the X connection is open.
+  mkdir "$work/title_only"; "$xpicture" --title-picture "$work/title_only/trainer.png"
+  AUDIO=nowhere start_show_with '2>&- >"$work/out"' "$work/title_only" -window
+  id=$(wait_window); need_window "$id"
+  check "stderr closed: frames keep coming" yes "$(frames_change "$id" && echo yes || echo no)"
+  press "$id" space
+  check "stderr closed: space answers" "nofade 1" "$(settled_output "nofade 1")"
+  quit "$id" "stderr closed"
+  ;;
+readers)
+  # The show's lines into a pipe: a reader that keeps up gets every line in order; one
+  # that never reads or that leaves stops neither the frames nor Escape.
+  mkfifo "$work/pipe"
+  cat "$work/pipe" >"$work/read" & server_pids+=("$!"); reader=$!
+  start_show_with '>"$work/pipe" 2>"$work/err"' "$show_dir" -window
+  id=$(wait_window); need_window "$id"
+  # shellcheck disable=SC2046
+  timeout 60 xdotool key --window "$id" --delay 2 $(printf 'space %.0s' $(seq 300))
+  quit "$id" "reader keeping up"
+  wait "$reader"
+  check "reader keeping up: every line (300 spaces)" 300 "$(grep -c '^nofade [01]$' "$work/read")"
+  check "reader keeping up: the lines alternate from nofade 1" yes \
+    "$(awk '{ if ($2 != NR % 2) bad = 1 } END { print bad ? "no" : "yes" }' "$work/read")"
+
+  # This script holds the pipe's reading end and never reads; the pipe starts full (dd
+  # writes until the pipe takes no more), so the first line already finds no room.
+  mkfifo "$work/full"
+  exec 3<>"$work/full"
+  dd if=/dev/zero of="$work/full" bs=512 count=100000 oflag=nonblock 2>/dev/null
+  start_show_with '>"$work/full" 2>"$work/err"' "$show_dir" -window
+  id=$(wait_window); need_window "$id"
+  # shellcheck disable=SC2046
+  timeout 60 xdotool key --window "$id" --delay 2 $(printf 'space %.0s' $(seq 500))
+  check "stuck reader, 500 spaces: frames keep coming" yes "$(frames_change "$id" && echo yes || echo no)"
+  quit "$id" "stuck reader"
+  end_if_running
+  exec 3<&-
+
+  mkfifo "$work/gone"
+  head -1 "$work/gone" >"$work/read" &
+  start_show_with '>"$work/gone" 2>"$work/err"' "$show_dir" -window
+  id=$(wait_window); need_window "$id"
+  press "$id" space; press "$id" space; press "$id" space
+  check "departed reader: the show runs" yes "$(running)"
+  check "departed reader: frames keep coming" yes "$(frames_change "$id" && echo yes || echo no)"
+  check "departed reader: it had the first line" "nofade 1" "$(cat "$work/read")"
+  quit "$id" "departed reader"
   ;;
 *)
   echo "unknown case $case_name"; exit 2 ;;

@@ -1,0 +1,111 @@
+// What a viewer sees of a window or of the screen, measured from the X server's own
+// pixels, and the test title picture those measurements are made for.
+// usage: xpicture <window id | root> [WxH+X+Y]
+//        xpicture --title-picture FILE
+// Prints, for the window (or the given part of the root window):
+//   picture X Y W H   the box around every pixel that is not pure black
+//   disc X Y W H      the box around the test title picture's blue disc
+//   hash N            a hash of all the pixels (frames that differ differ in it)
+// Boxes are relative to the region; an empty box is "0 0 0 0".
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <png.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "test_png.h"
+
+namespace {
+
+// The title picture's screen part is x 192..832, y 16..496 of its 1024x512; the disc is
+// centred there with a radius of 180 virtual pixels, on dark grey. The title's amber
+// bars add red and green far more than blue, so the disc stays the only blue.
+bool writeTitlePicture(const char* file) {
+  const int width = 1024, height = 512;
+  std::vector<uint8_t> rgb(size_t(width) * height * 3, 60);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const double dx = x + 0.5 - 512, dy = y + 0.5 - 256;
+      if (dx * dx + dy * dy > 180.0 * 180.0) continue;
+      uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
+      p[0] = 0, p[1] = 0, p[2] = 255;
+    }
+  return writeTestPng(file, width, height, PNG_COLOR_TYPE_RGB, rgb);
+}
+
+struct Box {
+  int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+  void add(int x, int y) {
+    if (x < x0) x0 = x;
+    if (y < y0) y0 = y;
+    if (x > x1) x1 = x;
+    if (y > y1) y1 = y;
+  }
+  void print(const char* name) const {
+    if (x1 < 0)
+      printf("%s 0 0 0 0\n", name);
+    else
+      printf("%s %d %d %d %d\n", name, x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+  }
+};
+
+// The region to read, in root coordinates: the window's inside, or WxH+X+Y of the root.
+bool chooseRegion(Display* display, const char* which, const char* geometry, int* x, int* y,
+                  int* w, int* h) {
+  const Window root = DefaultRootWindow(display);
+  if (strcmp(which, "root") == 0) {
+    *x = 0, *y = 0;
+    *w = DisplayWidth(display, DefaultScreen(display));
+    *h = DisplayHeight(display, DefaultScreen(display));
+  } else {
+    XWindowAttributes a;
+    Window child;
+    const Window window = Window(strtoul(which, nullptr, 0));
+    if (!XGetWindowAttributes(display, window, &a)) return false;
+    XTranslateCoordinates(display, window, root, 0, 0, x, y, &child);
+    *w = a.width, *h = a.height;
+  }
+  if (geometry) {
+    int gx, gy;
+    unsigned gw, gh;
+    if (sscanf(geometry, "%ux%u+%d+%d", &gw, &gh, &gx, &gy) != 4) return false;
+    *x += gx, *y += gy, *w = int(gw), *h = int(gh);
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && strcmp(argv[1], "--title-picture") == 0) return writeTitlePicture(argv[2]) ? 0 : 1;
+  if (argc < 2) return 2;
+  const char* geometry = argc > 2 ? argv[2] : nullptr;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return 1;
+  int x, y, w, h;
+  if (!chooseRegion(display, argv[1], geometry, &x, &y, &w, &h)) return 1;
+  XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, unsigned(w), unsigned(h),
+                            AllPlanes, ZPixmap);
+  if (!image) return 1;
+  Box picture, disc;
+  uint64_t hash = 1469598103934665603ull;
+  for (int row = 0; row < h; ++row)
+    for (int col = 0; col < w; ++col) {
+      const unsigned long pixel = XGetPixel(image, col, row);
+      const int r = int(pixel >> 16 & 255), g = int(pixel >> 8 & 255), b = int(pixel & 255);
+      if (r || g || b) picture.add(col, row);
+      if (b > 100 && b > r + 40) disc.add(col, row);
+      hash = (hash ^ (pixel & 0xFFFFFF)) * 1099511628211ull;
+    }
+  picture.print("picture");
+  disc.print("disc");
+  printf("hash %llu\n", (unsigned long long)hash);
+  XDestroyImage(image);
+  XCloseDisplay(display);
+  return 0;
+}
