@@ -35,6 +35,12 @@ uint32_t frameMs(int64_t frame, int fps);
 // The show frame nearest to a show time in seconds.
 int64_t frameAt(double seconds, int fps);
 
+// Draws show frame number frame at fps frames per second on the virtual clock. A frame
+// that is not shown is drawn with every pixel scissored away: the composer's rate
+// re-roll and the scroller still see it, which is all the history the show has, so
+// running every frame from 0 brings any later frame to what a run from 0 shows.
+void runShowFrame(int64_t frame, int fps, bool shown);
+
 // Numbered PNG frames: creates dir (and its parents) if missing. False after a line on stderr.
 bool openFrameDir(const std::string& dir);
 

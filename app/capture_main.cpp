@@ -90,21 +90,12 @@ static bool openOutput() {
                        options.width, options.height);
 }
 
-// Draws show frame number frame and, when wanted, writes it out. Frames that are not
-// wanted are drawn with every pixel scissored away: the composer's rate re-roll and the
-// scroller still see them, which is all the history the show has.
+// Draws show frame number frame and, when wanted, writes it out.
 static bool captureFrame(int64_t frame) {
-  const uint32_t ms = frameMs(frame, options.fps);
-  setVirtualClock(ms, ms);
   int64_t n;
-  if (!isWanted(frame, &n)) {
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 0, 0);
-    drawScene();
-    glDisable(GL_SCISSOR_TEST);
-    return true;
-  }
-  drawScene();
+  const bool wanted = isWanted(frame, &n);
+  runShowFrame(frame, options.fps, wanted);
+  if (!wanted) return true;
   readPixelsTopFirst(options.width, options.height, frameRgb.data(), rowScratch.data());
   if (!options.framesDir.empty())
     return writeFramePng(options.framesDir, n, options.width, options.height, frameRgb.data());

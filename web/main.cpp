@@ -84,13 +84,7 @@ EMSCRIPTEN_KEEPALIVE void webDrawStill(double seconds) {
   const int64_t last = frameAt(std::clamp(seconds, 0.0, captureMaxSeconds), fps);
   resetComposer();
   resetScroller();
-  glEnable(GL_SCISSOR_TEST);
-  glScissor(0, 0, 0, 0);
-  for (int64_t frame = 0; frame <= last; ++frame) {
-    if (frame == last) glDisable(GL_SCISSOR_TEST);
-    setVirtualClock(frameMs(frame, fps), frameMs(frame, fps));
-    drawScene();
-  }
+  for (int64_t frame = 0; frame <= last; ++frame) runShowFrame(frame, fps, frame == last);
 }
 
 }  // extern "C"
