@@ -70,24 +70,25 @@ struct Sweep {
   float fromOctaves, toOctaves;
 };
 
+// Written with designated initialisers, like the instruments.
 struct Song {
-  int samplesPerRow;  // 44100 * 60 / bpm / 4
-  const Instrument* instruments;
-  int instrumentCount;
-  const Track* tracks;
-  int trackCount;  // <= maxTracks
-  const Pattern* patterns;
-  int patternCount;
-  const OrderRow* order;
-  int orderCount;  // bars
-  const Sweep* sweeps;
-  int sweepCount;
-  float delayRows;    // delay time in rows
-  float delayFeedback;
-  float reverbRoom;   // 0..1
-  float reverbDamp;   // 0..1
-  float reverbLevel;  // linear gain of the reverb return
-  float delayLevel;   // linear gain of the delay return
+  int samplesPerRow = 0;        // 44100 * 60 / bpm / 4
+  const Instrument* instruments = nullptr;
+  int instrumentCount = 0;
+  const Track* tracks = nullptr;
+  int trackCount = 0;           // <= maxTracks
+  const Pattern* patterns = nullptr;
+  int patternCount = 0;
+  const OrderRow* order = nullptr;
+  int orderCount = 0;           // bars
+  const Sweep* sweeps = nullptr;
+  int sweepCount = 0;
+  float delayRows = 0;          // delay time in rows
+  float delayFeedback = 0;
+  float reverbRoom = 0;         // 0..1
+  float reverbDamp = 0;         // 0..1
+  float reverbLevel = 0;        // linear gain of the reverb return
+  float delayLevel = 0;         // linear gain of the delay return
 };
 
 // The show's piece.
