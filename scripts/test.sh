@@ -13,7 +13,7 @@ bash scripts/build.sh
 # The sanitizer pass: the in-process tests (every area of the show, the damaged files, the
 # long runs), then the real program in Xvfb. Left out: valgrind (it cannot run a sanitized
 # program; it ran above), the fuzzers (sanitized already, run above) and the animation
-# re-bake (a build tool's byte-for-byte check, minutes under the sanitizers, run above).
+# re-bake (a build tool's byte-for-byte check of its output, run above).
 # The tools run at build time without leak checks; the tests run with them, less the
 # platform libraries' own (tests/lsan.supp), and with Mesa drawing on the calling thread
 # (LeakSanitizer's thread scan can fault on llvmpipe's workers).
