@@ -76,13 +76,14 @@ own_ir=$(( (total_ir - null_ir) / frames ))
 own_us=$(cd "$show" && "$bench/bench_frame" 3000 | awk '/own_cpu_us_per_frame/{print $2}')
 
 # Frame pacing over 3000 scene frames in Xvfb: of three runs, the one with the median
-# ratio, as one line of "key value" pairs.
+# p99_over_median, as one line of "key value" pairs.
 pacing() {  # pacing <display> [prefix command...]
   local display=$1; shift
   for _ in 1 2 3; do
     (cd "$show" && DISPLAY=$display SDL_AUDIODRIVER=dummy "$@" "$bench/bench_pacing" -window) | tr '\n' ' '
     echo
-  done | sort -k8 -n | sed -n 2p
+  done | awk '{for (i = 1; i < NF; i += 2) if ($i == "p99_over_median") print $(i + 1), $0}' |
+    sort -n | sed -n '2s/^[^ ]* //p'
 }
 pacing "$DISPLAY" >"$work/pacing"
 [ "$last_cpu" -gt 0 ] && pacing ":$(head -1 "$work/pinned")" taskset -c "0-$((last_cpu - 1))" >"$work/pacing_pinned"

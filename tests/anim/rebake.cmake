@@ -1,4 +1,5 @@
-# Bakes the animation into WORK and compares it with the committed tables.
+# Bakes the animation into WORK and compares it with the committed tables (--quiet: the
+# table only, without the fidelity report and its second, uniform-grid bake).
 execute_process(COMMAND ${BAKER} ${WORK}/animation.cpp --quiet RESULT_VARIABLE rc ERROR_VARIABLE said)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "animbake failed (${rc}): ${said}")

@@ -10,40 +10,47 @@ namespace synth {
 namespace {
 
 // clang-format off
+// Named fields, so that a new one cannot shift the others; a field left out is 0 (off,
+// centred, no send). Envelopes are {attack, decay, sustain, release}.
 const Instrument instruments[] = {
-  // name      wave1        uni det  width wave2      osc2  lvl   noise nDecay base drop  pDecay
-  //   amp {a, d, s, r}              filter       cutoff q     envOct filterEnv {a, d, s, r}
-  //   keyTr drive gate   volume pan   delay rev   duck
-  {"kick",     waveSine,     1,  0,  0.5f, waveSine,  0,    0,    0.25f, 0.004f, 33, 40,  0.022f,
-     {0.0005f, 0.5f, 0, 0.05f},      filterLow,   6000, 0.7f, 0,     {0.001f, 0.1f, 0, 0.1f},
-     0,    1.5f, 0,     0.85f, 0,     0,    0.02f, 0},
-  {"snare",    waveSine,     1,  0,  0.5f, waveSine,  0,    0,    0.9f,  0,      55, 12,  0.015f,
-     {0.001f, 0.22f, 0, 0.05f},      filterHigh,  220,  0.7f, 0,     {0.001f, 0.1f, 0, 0.1f},
-     0,    0,    0,     0.4f,  0,     0,    0.25f, 0},
-  {"hat",      waveNoise,    1,  0,  0.5f, waveSine,  0,    0,    0,     0,      60, 0,   0,
-     {0.0005f, 0.045f, 0, 0.03f},    filterHigh,  7500, 0.9f, 0,     {0.001f, 0.1f, 0, 0.1f},
-     0,    0,    0,     0.3f,  0.25f, 0,    0.05f, 0},
-  {"openhat",  waveNoise,    1,  0,  0.5f, waveSine,  0,    0,    0,     0,      60, 0,   0,
-     {0.001f, 0.25f, 0, 0.05f},      filterHigh,  6500, 0.9f, 0,     {0.001f, 0.1f, 0, 0.1f},
-     0,    0,    0,     0.2f,  -0.25f, 0,   0.1f,  0},
-  {"bass",     waveSaw,      1,  0,  0.5f, wavePulse, -12,  0.6f, 0,     0,      33, 0,   0,
-     {0.002f, 0.25f, 0.5f, 0.04f},   filterLow,   220,  1.6f, 3.2f,  {0.001f, 0.14f, 0, 0.1f},
-     0.5f, 0.8f, 0.085f, 0.5f, 0,     0,    0.03f, 0.3f},
-  {"arp",      wavePulse,    1,  0,  0.3f, waveSine,  0,    0,    0,     0,      69, 0,   0,
-     {0.002f, 0.16f, 0.25f, 0.08f},  filterLow,   1500, 2.8f, 1.8f,  {0.001f, 0.09f, 0, 0.1f},
-     0.5f, 0,    0.06f, 0.22f, -0.15f, 0.45f, 0.25f, 0.45f},
-  {"lead",     waveSaw,      3,  12, 0.5f, waveSaw,   12,   0.25f, 0,    0,      69, 0,   0,
-     {0.004f, 0.5f, 0.75f, 0.22f},   filterLow,   2200, 1.2f, 1.2f,  {0.002f, 0.35f, 0.2f, 0.3f},
-     0.6f, 0,    0,     0.2f,  0,     0.35f, 0.35f, 0.25f},
-  {"pad",      waveSaw,      3,  10, 0.5f, waveSine,  0,    0,    0,     0,      57, 0,   0,
-     {0.5f, 1.0f, 0.85f, 1.3f},      filterLow,   1300, 0.9f, 0.6f,  {0.8f, 1.5f, 0.5f, 1.3f},
-     0.3f, 0,    0,     0.13f, 0,     0,    0.55f, 0.55f},
-  {"crash",    waveNoise,    1,  0,  0.5f, waveSine,  0,    0,    0,     0,      60, 0,   0,
-     {0.001f, 2.2f, 0, 0.5f},        filterHigh,  3500, 0.7f, 0,     {0.001f, 0.1f, 0, 0.1f},
-     0,    0,    0,     0.18f, 0,     0,    0.35f, 0},
-  {"riser",    waveNoise,    1,  0,  0.5f, waveSine,  0,    0,    0,     0,      60, 0,   0,
-     {6.5f, 1.0f, 1.0f, 0.25f},      filterBand,  500,  3.0f, 0,     {0.001f, 0.1f, 0, 0.1f},
-     0,    0,    0,     0.6f,  0,     0.2f, 0.4f,  0},
+  {.name = "kick", .wave1 = waveSine, .unison = 1, .width = 0.5f, .noiseLevel = 0.25f,
+   .noiseDecay = 0.004f, .baseNote = 33, .pitchDrop = 40, .pitchDecay = 0.022f,
+   .amp = {0.0005f, 0.5f, 0, 0.05f}, .filter = filterLow, .cutoff = 6000, .q = 0.7f,
+   .filterEnv = {0.001f, 0.1f, 0, 0.1f}, .drive = 1.5f, .volume = 0.85f, .reverbSend = 0.02f},
+  {.name = "snare", .wave1 = waveSine, .unison = 1, .width = 0.5f, .noiseLevel = 0.9f,
+   .baseNote = 55, .pitchDrop = 12, .pitchDecay = 0.015f, .amp = {0.001f, 0.22f, 0, 0.05f},
+   .filter = filterHigh, .cutoff = 220, .q = 0.7f, .filterEnv = {0.001f, 0.1f, 0, 0.1f},
+   .volume = 0.4f, .reverbSend = 0.25f},
+  {.name = "hat", .wave1 = waveNoise, .unison = 1, .width = 0.5f, .baseNote = 60,
+   .amp = {0.0005f, 0.045f, 0, 0.03f}, .filter = filterHigh, .cutoff = 7500, .q = 0.9f,
+   .filterEnv = {0.001f, 0.1f, 0, 0.1f}, .volume = 0.3f, .pan = 0.25f, .reverbSend = 0.05f},
+  {.name = "openhat", .wave1 = waveNoise, .unison = 1, .width = 0.5f, .baseNote = 60,
+   .amp = {0.001f, 0.25f, 0, 0.05f}, .filter = filterHigh, .cutoff = 6500, .q = 0.9f,
+   .filterEnv = {0.001f, 0.1f, 0, 0.1f}, .volume = 0.2f, .pan = -0.25f, .reverbSend = 0.1f},
+  {.name = "bass", .wave1 = waveSaw, .unison = 1, .width = 0.5f, .wave2 = wavePulse,
+   .osc2Semitones = -12, .osc2Level = 0.6f, .baseNote = 33, .amp = {0.002f, 0.25f, 0.5f, 0.04f},
+   .filter = filterLow, .cutoff = 220, .q = 1.6f, .filterEnvOctaves = 3.2f,
+   .filterEnv = {0.001f, 0.14f, 0, 0.1f}, .keyTrack = 0.5f, .drive = 0.8f, .gate = 0.085f,
+   .volume = 0.5f, .reverbSend = 0.03f, .duck = 0.3f},
+  {.name = "arp", .wave1 = wavePulse, .unison = 1, .width = 0.3f, .baseNote = 69,
+   .amp = {0.002f, 0.16f, 0.25f, 0.08f}, .filter = filterLow, .cutoff = 1500, .q = 2.8f,
+   .filterEnvOctaves = 1.8f, .filterEnv = {0.001f, 0.09f, 0, 0.1f}, .keyTrack = 0.5f, .gate = 0.06f,
+   .volume = 0.22f, .pan = -0.15f, .delaySend = 0.45f, .reverbSend = 0.25f, .duck = 0.45f},
+  {.name = "lead", .wave1 = waveSaw, .unison = 3, .detuneCents = 12, .width = 0.5f,
+   .wave2 = waveSaw, .osc2Semitones = 12, .osc2Level = 0.25f, .baseNote = 69,
+   .amp = {0.004f, 0.5f, 0.75f, 0.22f}, .filter = filterLow, .cutoff = 2200, .q = 1.2f,
+   .filterEnvOctaves = 1.2f, .filterEnv = {0.002f, 0.35f, 0.2f, 0.3f}, .keyTrack = 0.6f,
+   .volume = 0.2f, .delaySend = 0.35f, .reverbSend = 0.35f, .duck = 0.25f},
+  {.name = "pad", .wave1 = waveSaw, .unison = 3, .detuneCents = 10, .width = 0.5f, .baseNote = 57,
+   .amp = {0.5f, 1.0f, 0.85f, 1.3f}, .filter = filterLow, .cutoff = 1300, .q = 0.9f,
+   .filterEnvOctaves = 0.6f, .filterEnv = {0.8f, 1.5f, 0.5f, 1.3f}, .keyTrack = 0.3f,
+   .volume = 0.13f, .reverbSend = 0.55f, .duck = 0.55f},
+  {.name = "crash", .wave1 = waveNoise, .unison = 1, .width = 0.5f, .baseNote = 60,
+   .amp = {0.001f, 2.2f, 0, 0.5f}, .filter = filterHigh, .cutoff = 3500, .q = 0.7f,
+   .filterEnv = {0.001f, 0.1f, 0, 0.1f}, .volume = 0.18f, .reverbSend = 0.35f},
+  {.name = "riser", .wave1 = waveNoise, .unison = 1, .width = 0.5f, .baseNote = 60,
+   .amp = {6.5f, 1.0f, 1.0f, 0.25f}, .filter = filterBand, .cutoff = 500, .q = 3.0f,
+   .filterEnv = {0.001f, 0.1f, 0, 0.1f}, .volume = 0.6f, .delaySend = 0.2f, .reverbSend = 0.4f},
 };
 
 const Track tracks[] = {
@@ -182,18 +189,18 @@ const Sweep sweeps[] = {
 }  // namespace
 
 const Song ninjaSong = {
-  4725,  // samples per row: 140 BPM
-  instruments, int(std::size(instruments)),
-  tracks, int(std::size(tracks)),
-  patterns, int(std::size(patterns)),
-  order, int(std::size(order)),
-  sweeps, int(std::size(sweeps)),
-  3.0f,   // delay: a dotted eighth
-  0.42f,  // delay feedback
-  0.75f,  // reverb room
-  0.45f,  // reverb damping
-  1.0f,   // reverb return
-  0.8f,   // delay return
+  .samplesPerRow = 4725,  // 140 BPM
+  .instruments = instruments, .instrumentCount = int(std::size(instruments)),
+  .tracks = tracks, .trackCount = int(std::size(tracks)),
+  .patterns = patterns, .patternCount = int(std::size(patterns)),
+  .order = order, .orderCount = int(std::size(order)),
+  .sweeps = sweeps, .sweepCount = int(std::size(sweeps)),
+  .delayRows = 3.0f,  // a dotted eighth
+  .delayFeedback = 0.42f,
+  .reverbRoom = 0.75f,
+  .reverbDamp = 0.45f,
+  .reverbLevel = 1.0f,
+  .delayLevel = 0.8f,
 };
 
 }  // namespace synth
