@@ -209,6 +209,8 @@ TEST(ArtWriter, RowsBelowTheSixBlocksAreEmpty)
     EXPECT_EQ(visible, 0) << "non-transparent pixels in rows 840-1023";
 }
 
+// The 256 x 364 card cells are written out here on purpose, as a check independent of
+// screen/layout.h, from which the picture tool paints.
 TEST(ArtCards, FiveOpaqueCardsAndNothingElse)
 {
     const Image cards = readPng(showFile("kortit5.png"));

@@ -110,7 +110,8 @@ TEST_F(Layers, TitleAddsBarLightOverCentredPictureAndFades) {
   EXPECT_FALSE(blend || texturing) << "the title leaves blending and texturing off";
 }
 
-// Cards 0-4 from an atlas whose cells all differ (magenta where no card may sample).
+// Cards 0-4 from an atlas whose cells all differ (magenta where no card may sample). The
+// 256 x 364 cells are written out on purpose, as a check independent of screen/layout.h.
 TEST_F(Layers, CardsSlideUpFromTheirOwnAtlasCells) {
   cardsTexture = bindTestImage("cards.png", 1024, 1024, [](int x, int y) {
     const int card = y < 364 ? x / 256 : y < 728 && x < 256 ? 4 : 5;

@@ -55,6 +55,8 @@ TEST(SlideshowTiming, LayerPictureOpacityAndCardCells) {
       const PhaseClock c = readPhaseClock(s);
       EXPECT_NEAR(layerPictureOpacity(c.fadeIn, c.fadeOut), want[i], i == 11 ? 3e-3 : 6e-5) << "s " << s;
     }
+  // The atlas cells written out on purpose, not taken from screen/layout.h: a slip there
+  // must not pass by checking the layout against itself.
   const float cells[5][2] = {{0, 0}, {0.25f, 0}, {0.5f, 0}, {0.75f, 0}, {0, 0.35546875f}};
   for (int k = 0; k < 5; ++k) {
     float u0, v0;
