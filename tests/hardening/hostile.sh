@@ -47,6 +47,7 @@ bad_files)
     done
     check "[$kinds] eight lines on stderr" 8 "$(wc -l <"$work/err")"
     quit "$id" "[$kinds]"
+    end_if_running
   done
   ;;
 no_sound)
@@ -178,6 +179,7 @@ readers)
   # shellcheck disable=SC2046
   timeout 60 xdotool key --window "$id" --delay 2 $(printf 'space %.0s' $(seq 300))
   quit "$id" "reader keeping up"
+  end_if_running
   wait "$reader"
   check "reader keeping up: every line (300 spaces)" 300 "$(grep -c '^nofade [01]$' "$work/read")"
   check "reader keeping up: the lines alternate from nofade 1" yes \
