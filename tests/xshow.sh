@@ -173,13 +173,13 @@ picture_is_white() {
 }
 
 # new_frame <id>: "yes" once the window shows other pixels than when it was called, that
-# is a frame drawn from then on; "no" after <tenths> (default 50, scaled) or when the
-# window cannot be read. Needs pixels.
+# is a frame drawn from then on; "no" after 5 s (scaled) or when the window cannot be
+# read. Needs pixels.
 pixel_hash() { timeout 5 "$pixels" "$1" 2>/dev/null | awk '{print $3}'; }
 hash_is_new() { local now; now=$(pixel_hash "$1"); [ -n "$now" ] && [ "$now" != "$2" ]; }
 new_frame() {
   local first; first=$(pixel_hash "$1")
-  [ -n "$first" ] && wait_until "${2:-50}" hash_is_new "$1" "$first" && echo yes || echo no
+  [ -n "$first" ] && wait_until 50 hash_is_new "$1" "$first" && echo yes || echo no
 }
 
 # Status 0 once the music is heard: SDL's disk driver (AUDIO=disk) has written a sample
