@@ -136,19 +136,56 @@ settled_output() {
   cat "$work/out"
 }
 
-press() { [ -n "$1" ] || return 0; timeout 5 xdotool key --window "$1" "$2"; sleep 0.15; }
+# Sends one key and returns at once: the X server hands the show its events in order, so a
+# caller waits on the answer (an output line, the exit), and a space answered after other
+# keys means those were taken too.
+press() { [ -n "$1" ] || return 0; timeout 5 xdotool key --window "$1" "$2"; }
+
+# answers_space <id>: status 0 once a space is answered by one more output line, 1 after
+# 3 s (scaled). Two in a row prove a frame was drawn between them: the show draws after
+# each round of events, and the second key is sent only once the first was answered.
+lines_over() { [ "$(wc -l <"$work/out")" -gt "$1" ]; }
+answers_space() {
+  local before; before=$(wc -l <"$work/out")
+  press "$1" space
+  wait_until 30 lines_over "$before"
+}
 
 # title_shows <id>: "yes" once the window shows the title picture, neither the white of
 # untextured layers (the pictures not found) nor the black before the first frame; "no"
-# after 5 s (scaled). Needs pixels (path of window_pixels).
+# after 5 s (scaled). white_shows: "yes" once the window is all white, as those untextured
+# layers make it. Both need pixels (path of window_pixels).
 title_shows() {
   wait_until 50 picture_is_title "$1" && echo yes || echo no
 }
 picture_is_title() {
   local white black
-  read -r white black < <(timeout 5 "$pixels" "$1" 2>/dev/null)
+  read -r white black _ < <(timeout 5 "$pixels" "$1" 2>/dev/null)
   [ "${white:-100}" -lt 10 ] && [ "${black:-100}" -lt 90 ]
 }
+white_shows() {
+  wait_until 50 picture_is_white "$1" && echo yes || echo no
+}
+picture_is_white() {
+  local white
+  read -r white _ < <(timeout 5 "$pixels" "$1" 2>/dev/null)
+  [ "${white:-0}" -ge 90 ]
+}
+
+# new_frame <id>: "yes" once the window shows other pixels than when it was called, that
+# is a frame drawn from then on; "no" after 5 s (scaled) or when the window cannot be
+# read. Needs pixels.
+pixel_hash() { timeout 5 "$pixels" "$1" 2>/dev/null | awk '{print $3}'; }
+hash_is_new() { local now; now=$(pixel_hash "$1"); [ -n "$now" ] && [ "$now" != "$2" ]; }
+new_frame() {
+  local first; first=$(pixel_hash "$1")
+  [ -n "$first" ] && wait_until 50 hash_is_new "$1" "$first" && echo yes || echo no
+}
+
+# Status 0 once the music is heard: SDL's disk driver (AUDIO=disk) has written a sample
+# that is not silence. 3 s (scaled) at most.
+sound_heard() { [ -n "$(tr -d '\0' <"$work/sound.raw" 2>/dev/null | head -c 1)" ]; }
+music_plays() { wait_until 30 sound_heard && echo yes || echo no; }
 
 running() { kill -0 "$show_pid" 2>/dev/null && echo yes || echo no; }
 
