@@ -113,7 +113,9 @@ make_disc_title_folder() {
 # Frames keep coming: the window's pixels change within 5 s.
 picture_hash() { xpicture_now "$1" | awk '/^hash/{print $2}'; }
 frames_change() { local h; h=$(picture_hash "$1"); until_true 5 hash_differs "$1" "$h"; }
-hash_differs() { [ "$(picture_hash "$1")" != "$2" ]; }
+# A new frame: a picture that differs from the given one (a window that has gone, with no
+# picture at all, is no frame).
+hash_differs() { local now; now=$(picture_hash "$1"); [ -n "$now" ] && [ "$now" != "$2" ]; }
 
 # Kills the show when it is still running (after a failed quit), before the next one.
 end_if_running() { [ "$status" != running ] || { kill -KILL "$show_pid"; wait "$show_pid"; show_pid=""; }; }
