@@ -25,6 +25,9 @@ installPackages() {
   echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
+  # The package lists are fresh when setup.sh has just installed something; else they may
+  # be missing on a new machine.
+  apt-cache show "${missing[0]}" >/dev/null 2>&1 || $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=900 install -y \
     --no-install-recommends "${missing[@]}"
 }
