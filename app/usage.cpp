@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "assets/assets.h"
+
 #ifndef KESSIVAR_VERSION
 #define KESSIVAR_VERSION "unknown"
 #endif
 
-static const char usage[] =
+static const char usageHead[] =
     "Usage: kessivar [-window]\n"
     "The invitation intro for Kessivar 2002, 01.-04. August 2002: music and an endless show.\n"
     "\n"
@@ -19,11 +21,12 @@ static const char usage[] =
     "\n"
     "Keys: Escape ends the show; space switches the animation's cross-fade off and on\n"
     "and prints \"nofade 1\" or \"nofade 0\" on standard output.\n"
-    "\n"
-    "Files: ninja.wav (the music), font.png, trainer.png, ksvlayer.png, writer2.png,\n"
-    "logo.png, footer.png and kortit5.png, each read from the working folder, else from\n"
-    "the program's own folder, else from <program folder>/../share/kessivar. A missing\n"
-    "file is named on standard error and the show goes on without it.\n"
+    "\n";
+
+static const char usageTail[] =
+    "Each is read from the working folder, else from the program's own folder, else from\n"
+    "<program folder>/../share/kessivar. A missing file is named on standard error and\n"
+    "the show goes on without it.\n"
     "\n"
     "Environment: VIEWING_GAMMA, a positive number (default 1): values above 1 darken\n"
     "the pictures, values below 1 brighten them.\n";
@@ -31,7 +34,11 @@ static const char usage[] =
 void answerHelpOrVersion(int argc, char** argv) {
   if (argc < 2) return;
   if (strcmp(argv[1], "--help") == 0) {
-    fputs(usage, stdout);
+    fputs(usageHead, stdout);
+    printf("Files: %s (the music) and the pictures\n ", musicFileName);
+    for (const ShowPictureFile& file : showPictureFiles) printf(" %s", file.name);
+    printf("\n");
+    fputs(usageTail, stdout);
   } else if (strcmp(argv[1], "--version") == 0) {
     printf("kessivar %s\n", KESSIVAR_VERSION);
   } else {
