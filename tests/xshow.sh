@@ -154,13 +154,14 @@ answers_space() {
 # title_shows <id>: "yes" once the window shows the title picture, neither the white of
 # untextured layers (the pictures not found) nor the black before the first frame; "no"
 # after 5 s (scaled). white_shows: "yes" once the window is all white, as those untextured
-# layers make it. Both need pixels (path of window_pixels).
+# layers make it. Both need pixels (path of xpicture).
 title_shows() {
   wait_until 50 picture_is_title "$1" && echo yes || echo no
 }
 picture_is_title() {
   local white black
-  read -r white black _ < <(timeout 5 "$pixels" "$1" 2>/dev/null)
+  read -r white black < <(timeout 5 "$pixels" "$1" 2>/dev/null |
+                            awk '/^white/{w = $2} /^black/{b = $2} END{print w, b}')
   [ "${white:-100}" -lt 10 ] && [ "${black:-100}" -lt 90 ]
 }
 white_shows() {
@@ -168,14 +169,14 @@ white_shows() {
 }
 picture_is_white() {
   local white
-  read -r white _ < <(timeout 5 "$pixels" "$1" 2>/dev/null)
+  white=$(timeout 5 "$pixels" "$1" 2>/dev/null | awk '/^white/{print $2}')
   [ "${white:-0}" -ge 90 ]
 }
 
 # new_frame <id>: "yes" once the window shows other pixels than when it was called, that
 # is a frame drawn from then on; "no" after 5 s (scaled) or when the window cannot be
 # read. Needs pixels.
-pixel_hash() { timeout 5 "$pixels" "$1" 2>/dev/null | awk '{print $3}'; }
+pixel_hash() { timeout 5 "$pixels" "$1" 2>/dev/null | awk '/^hash/{print $2}'; }
 hash_is_new() { local now; now=$(pixel_hash "$1"); [ -n "$now" ] && [ "$now" != "$2" ]; }
 new_frame() {
   local first; first=$(pixel_hash "$1")

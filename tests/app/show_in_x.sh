@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real program in a real X server (Xvfb), driven by real key events (xdotool).
-# usage: show_in_x.sh <path to kessivar> <case> [<path to close_window> [<path to window_pixels>]]
+# usage: show_in_x.sh <path to kessivar> <case> [<path to close_window> [<path to xpicture>]]
 set -u
 program=$(readlink -f "$1")
 case_name=$2

@@ -2,7 +2,7 @@
 # The show as a user installs it, started in Xvfb from a folder without its files: from a
 # prefix of its own (cmake --install), directly and through a symlink; and from its Debian
 # package (dpkg -i, run, dpkg -r leaves no file behind).
-# usage: install.sh <build folder> <path to window_pixels> <prefix|package>
+# usage: install.sh <build folder> <path to xpicture> <prefix|package>
 set -u
 build=$(readlink -f "$1")
 pixels=$(readlink -f "$2")

@@ -5,6 +5,8 @@
 // Prints, for the window (or the given part of the root window):
 //   picture X Y W H   the box around every pixel that is not pure black
 //   disc X Y W H      the box around the test title picture's blue disc
+//   white P           percent of the pixels that are white (every channel >= 240)
+//   black P           percent of the pixels that are black (every channel <= 16)
 //   hash N            a hash of all the pixels (frames that differ differ in it)
 // Boxes are relative to the region; an empty box is "0 0 0 0".
 #include <X11/Xlib.h>
@@ -93,6 +95,7 @@ int main(int argc, char** argv) {
                             AllPlanes, ZPixmap);
   if (!image) return 1;
   Box picture, disc;
+  long white = 0, black = 0;
   uint64_t hash = 1469598103934665603ull;
   for (int row = 0; row < h; ++row)
     for (int col = 0; col < w; ++col) {
@@ -100,10 +103,14 @@ int main(int argc, char** argv) {
       const int r = int(pixel >> 16 & 255), g = int(pixel >> 8 & 255), b = int(pixel & 255);
       if (r || g || b) picture.add(col, row);
       if (b > 100 && b > r + 40) disc.add(col, row);
+      white += r >= 240 && g >= 240 && b >= 240;
+      black += r <= 16 && g <= 16 && b <= 16;
       hash = (hash ^ (pixel & 0xFFFFFF)) * 1099511628211ull;
     }
   picture.print("picture");
   disc.print("disc");
+  const long count = long(w) * h > 0 ? long(w) * h : 1;
+  printf("white %ld\nblack %ld\n", white * 100 / count, black * 100 / count);
   printf("hash %llu\n", (unsigned long long)hash);
   XDestroyImage(image);
   XCloseDisplay(display);
