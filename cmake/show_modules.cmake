@@ -19,7 +19,7 @@ set(SHOW_SCROLLER_SOURCES scroller/scroller.cpp)
 set(SHOW_AUDIO_SOURCES audio/music.cpp)
 # The application as every platform has it: start-up, callbacks, composer and clocks,
 # standard output, stop signals, usage.
-set(SHOW_APP_SOURCES app/shell.cpp app/composer.cpp app/clock.cpp app/output.cpp
+set(SHOW_APP_SOURCES app/startup.cpp app/shell.cpp app/composer.cpp app/clock.cpp app/output.cpp
     app/signals.cpp app/usage.cpp)
 # An offscreen OpenGL context through EGL: the capture, the pixel tests and the fuzzers.
 set(SHOW_OFFSCREEN_SOURCES app/offscreen.cpp)
