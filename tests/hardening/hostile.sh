@@ -161,7 +161,7 @@ readers)
   press "$id" --delay 2 $(printf 'space %.0s' $(seq 300))
   quit "$id" "reader keeping up"
   stop_show
-  wait "$reader"
+  wait_for 5 gone "$reader"
   check "reader keeping up: every line (300 spaces)" 300 "$(grep -c '^nofade [01]$' "$work/read")"
   check_that "reader keeping up: the lines alternate from nofade 1" alternating "$work/read"
 
@@ -180,8 +180,7 @@ readers)
   exec 3<&-
 
   mkfifo "$work/gone"
-  head -1 "$work/gone" >"$work/read" &
-  reader=$!
+  head -1 "$work/gone" >"$work/read" & reader=$!; pids+=("$reader")
   STREAMS='>"$work/gone" 2>"$work/err"' start_show "$show_dir" -window
   wait_window
   press "$id" space
