@@ -117,7 +117,7 @@ valgrind)
   sleep 3
   check_that "under valgrind: scene frames keep coming" new_frame "$id" 60
   press "$id" Escape
-  wait_exit 300
+  wait_exit 30
   check "memcheck finds no errors (exit status 0, not 99)" 0 "$status"
   grep -E 'ERROR SUMMARY|definitely lost|possibly lost|suppressed:' "$work/valgrind.log"
   [ "$status" == 0 ] || grep -A30 -E 'Invalid|uninitialised|Conditional|definitely lost in' "$work/valgrind.log" | head -80

@@ -164,12 +164,16 @@ alternating() { awk '{ if ($2 != NR % 2) bad = 1 } END { exit bad }' "${1:-$work
 pixels() { timeout 10 "$xpicture" "$@" 2>/dev/null; }
 measure() { pixels "${@:2}" | awk -v n="$1" '$1 == n { $1 = ""; print substr($0, 2) }'; }
 # The picture differs from the one hashed <hash> (a window that has gone is no frame).
-hash_differs() { local now; now=$(measure hash "$1"); [ -n "$now" ] && [ "$now" != "$2" ]; }
-# new_frame <id> [seconds]: "a new frame came": the window shows other pixels than when this
-# was called, within 5 s, and the show still runs.
+hash_differs() { last_hash=$(measure hash "$1"); [ -n "$last_hash" ] && [ "$last_hash" != "$2" ]; }
+# new_frame <id> [seconds]: "a new frame came": twice in a row, within 5 s each, the window
+# shows other pixels than before (the first change may be a show's first frame, drawn
+# after its window was mapped), and the show still runs.
 new_frame() {
-  local first; first=$(measure hash "$1")
-  [ -n "$first" ] && wait_for "${2:-5}" hash_differs "$1" "$first" && running
+  last_hash=$(measure hash "$1")
+  for _ in 1 2; do
+    [ -n "$last_hash" ] && wait_for "${2:-5}" hash_differs "$1" "$last_hash" || return 1
+  done
+  running
 }
 # The window shows the title picture, neither the white of untextured layers (the pictures
 # not found) nor the black before the first frame; or it is all white, as those untextured
