@@ -36,7 +36,7 @@ prefix)
               share/man/man6/kessivar.6; do
     [ -f "$work/prefix/$file" ] || missing+=" $file"
   done
-  check "both programs, the eight files, desktop entry, icon and manual page are installed" "" "$missing"
+  check "both programs, the show's files, desktop entry, icon and manual page are installed" "" "$missing"
   check "the icon is a 256x256 PNG" "137 80 78 71 0 0 1 0 0 0 1 0" \
     "$(od -An -tu1 -N24 "$work/prefix/share/icons/hicolor/256x256/apps/kessivar.png" | xargs | cut -d' ' -f1-4,17-24)"
   check "the desktop entry runs kessivar, with its icon, outside a terminal, in a category" 4 \

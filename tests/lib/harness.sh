@@ -60,8 +60,11 @@ check() {  # check <description> <expected> <actual>
 # check_that <description> <command...>: the command succeeds.
 check_that() { local what=$1; shift; if "$@"; then check "$what" yes yes; else check "$what" yes no; fi; }
 
-# The show's files, in the order it loads them.
-show_files=(ninja.wav font.png trainer.png ksvlayer.png writer2.png logo.png footer.png kortit5.png)
+# The show's files by their one list: every name, in the order the show loads them, and
+# the title picture's.
+show_list=$(dirname "${BASH_SOURCE[0]}")/../../assets/show_files.txt
+mapfile -t show_files < <(awk '!/^#/ && NF {print $2}' "$show_list")
+title_file=$(awk '!/^#/ && $1 == "title" {print $2}' "$show_list")
 # names_each_file <what>: the show's stderr names each of its files on one line.
 names_each_file() {
   local file

@@ -17,8 +17,8 @@ source "$here/servers.sh"
 make_disc_title_folder() {
   mkdir -p "$work/disc"
   for f in "${show_files[@]}"; do ln -sf "$show_dir/$f" "$work/disc/"; done
-  rm -f "$work/disc/trainer.png"
-  "$xpicture" --title-picture "$work/disc/trainer.png"
+  rm -f "$work/disc/$title_file"
+  "$xpicture" --title-picture "$work/disc/$title_file"
 }
 
 # "yes" when a measured box is round: width and height within 1 % (2 pixels at least).
