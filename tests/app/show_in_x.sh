@@ -15,26 +15,23 @@ title_and_window)
   start_show "$show_dir" -window
   wait_window
   check "window title" "$title" "$(timeout 5 xdotool getwindowname "$id" 2>/dev/null)"
-  check "window at (100, 100), 640x480" "100 100 640 480" "$(settled 3 "100 100 640 480" geometry "$id")"
+  check_settled "window at (100, 100), 640x480" 3 "100 100 640 480" geometry "$id"
   quit "$id" "a window"
   ;;
 keys)
   start_show "$show_dir" -window
   wait_window
   press "$id" space
-  check "first space" "nofade 1" "$(settled 3 "nofade 1" show_output)"
+  check_settled "first space" 3 "nofade 1" show_output
   press "$id" space
-  check "second space, each line at once into a pipe/file" "nofade 1
-nofade 0" "$(settled 3 "nofade 1
-nofade 0" show_output)"
+  check_settled "second space, each line at once into a pipe/file" 3 "nofade 1
+nofade 0" show_output
   press "$id" a A z Z q Q Return Tab BackSpace Left Right Up Down F1 F5 F12 Home Page_Down 1 0 minus
   # A third space: once it is answered, every key before it has been taken.
   press "$id" space
-  check "other keys print nothing" "nofade 1
+  check_settled "other keys print nothing" 3 "nofade 1
 nofade 0
-nofade 1" "$(settled 3 "nofade 1
-nofade 0
-nofade 1" show_output)"
+nofade 1" show_output
   check_that "show still running after other keys" running
   quit "$id" "after the keys"
   check "nothing else on stdout" "nofade 1
@@ -68,14 +65,14 @@ arguments)
     # shellcheck disable=SC2086
     start_show "$show_dir" $arg
     wait_window
-    check "'$arg' gives the surface $expected" "$expected" "$(settled 3 "$expected" geometry "$id")"
+    check_settled "'$arg' gives the surface $expected" 3 "$expected" geometry "$id"
     press "$id" Escape; wait_exit
   done
   ;;
 fullscreen)
   start_show "$show_dir"
   wait_window
-  check "no argument: the surface covers the screen" "0 0 1024 768" "$(settled 3 "0 0 1024 768" geometry "$id")"
+  check_settled "no argument: the surface covers the screen" 3 "0 0 1024 768" geometry "$id"
   check_that "the title picture shows full screen" title_shows "$id"
   check_that "the show runs full screen" running
   quit "$id" "leaving full screen"

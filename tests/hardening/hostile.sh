@@ -56,7 +56,7 @@ resize)
   for size in "1 1" "3840 2160" "1 1" "640 480"; do
     # shellcheck disable=SC2086
     timeout 5 xdotool windowsize "$id" $size
-    check "window is $size at (100, 100)" "100 100 $size" "$(settled 3 "100 100 $size" geometry "$id")"
+    check_settled "window is $size at (100, 100)" 3 "100 100 $size" geometry "$id"
     # The resize reaches the show before the first space: two answered, a frame was drawn at
     # the new size in between.
     check_that "resized to $size: the show draws and answers keys" answers_space "$id"
@@ -100,7 +100,7 @@ stopped)
   kill -STOP "$show_pid"; sleep 4; kill -CONT "$show_pid"
   check_that "stopped 4 s and continued: the show runs" new_frame "$id"
   press "$id" space
-  check "and answers keys" "nofade 1" "$(settled 3 "nofade 1" show_output)"
+  check_settled "and answers keys" 3 "nofade 1" show_output
   check "stderr stays empty" "" "$(cat "$work/err")"
   quit "$id" "after the stop"
   ;;
@@ -148,7 +148,7 @@ closed_streams)
   wait_window
   check_that "stderr closed: frames keep coming" new_frame "$id"
   press "$id" space
-  check "stderr closed: space answers" "nofade 1" "$(settled 3 "nofade 1" show_output)"
+  check_settled "stderr closed: space answers" 3 "nofade 1" show_output
   quit "$id" "stderr closed"
   ;;
 readers)

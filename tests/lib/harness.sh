@@ -44,10 +44,6 @@ wait_for() {
   done
 }
 
-# settled <seconds> <expected> <command...>: the command's output once it is <expected>, or
-# as it is at the deadline (a window is resized, a key answered, a frame drawn a little later).
-prints() { local expected=$1; shift; [ "$("$@")" == "$expected" ]; }
-settled() { wait_for "$1" prints "${@:2}"; "${@:3}"; }
 
 check() {  # check <description> <expected> <actual>
   if [ "$2" == "$3" ]; then
@@ -57,6 +53,11 @@ check() {  # check <description> <expected> <actual>
     echo "  (the show's stderr so far:"; sed 's/^/    /' "$work/err" 2>/dev/null; echo "  )"
   fi
 }
+# check_settled <description> <seconds> <expected> <command...>: the command's output is
+# <expected> within the seconds (a window is resized, a key answered, a frame drawn a
+# little later); else it fails with the output at the deadline.
+prints() { local expected=$1; shift; [ "$("$@")" == "$expected" ]; }
+check_settled() { wait_for "$2" prints "${@:3}"; check "$1" "$3" "$("${@:4}")"; }
 # check_that <description> <command...>: the command succeeds.
 check_that() { local what=$1; shift; if "$@"; then check "$what" yes yes; else check "$what" yes no; fi; }
 

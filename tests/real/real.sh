@@ -36,9 +36,8 @@ shape)
   make_disc_title_folder
   start_show "$work/disc"
   wait_window
-  check "full screen covers the screen" "0 0 1920 1080" "$(settled 3 "0 0 1920 1080" geometry "$id")"
-  check "full screen: the picture is 1440x1080, centred, bars black" "240 0 1440 1080" \
-    "$(settled 5 "240 0 1440 1080" measure picture "$id")"
+  check_settled "full screen covers the screen" 3 "0 0 1920 1080" geometry "$id"
+  check_settled "full screen: the picture is 1440x1080, centred, bars black" 5 "240 0 1440 1080" measure picture "$id"
   read -r x y w h < <(measure disc "$id")
   check "full screen: the disc stays round" yes "$(is_round "$w" "$h")"
   check "full screen: the disc stays centred" "960 540" "$(( x + w / 2 )) $(( y + h / 2 ))"
@@ -47,8 +46,7 @@ shape)
   start_show "$work/disc" -window
   wait_window
   timeout 5 xdotool windowsize "$id" 1280 480
-  check "1280x480 window: the picture is 640x480, centred, bars black" "320 0 640 480" \
-    "$(settled 5 "320 0 640 480" measure picture "$id")"
+  check_settled "1280x480 window: the picture is 640x480, centred, bars black" 5 "320 0 640 480" measure picture "$id"
   read -r x y w h < <(measure disc "$id")
   check "1280x480 window: the disc stays round" yes "$(is_round "$w" "$h")"
   quit "$id" "1280x480 window"
@@ -61,10 +59,9 @@ game_mode)
   for ending in Escape TERM INT HUP; do
     start_show "$work/disc"
     wait_window
-    check "[$ending] the video mode switches to 640x480" 640x480 "$(settled 5 640x480 mode_now)"
+    check_settled "[$ending] the video mode switches to 640x480" 5 640x480 mode_now
     check "[$ending] window title" "$title" "$(timeout 5 xdotool getwindowname "$id")"
-    check "[$ending] the picture fills the mode" "0 0 640 480" \
-      "$(settled 5 "0 0 640 480" measure picture root 640x480+0+0)"
+    check_settled "[$ending] the picture fills the mode" 5 "0 0 640 480" measure picture root 640x480+0+0
     read -r x y w h < <(measure disc root 640x480+0+0)
     check "[$ending] the disc stays round" yes "$(is_round "$w" "$h")"
     if [ "$ending" == Escape ]; then
@@ -73,7 +70,7 @@ game_mode)
       kill -"$ending" "$show_pid"; wait_exit
       check "[$ending] the show ends by SIG$ending" $(( 128 + $(kill -l "$ending") )) "$status"
     fi
-    check "[$ending] the desktop's video mode is back" 1920x1080 "$(settled 5 1920x1080 mode_now)"
+    check_settled "[$ending] the desktop's video mode is back" 5 1920x1080 mode_now
   done
   ;;
 *)
