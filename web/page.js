@@ -53,39 +53,49 @@ var Module = (function () {
     bar.style.width = `${Math.min(100, share * 100).toFixed(1)}%`;
   }
 
+  // reply with its body counted on the progress bar as it comes in: plain bytes one by
+  // one, a compressed body (whose announced length is not the bytes it gives) when whole.
+  function counted(reply, type) {
+    const length = Number(reply.headers.get('Content-Length')) || 0;
+    const plain = !reply.headers.get('Content-Encoding');
+    let size = 0, credited = 0;  // bytes come in, and counted, of this file
+    const credit = (bytes) => {
+      progress.received += bytes - credited;
+      credited = bytes;
+      showProgress();
+    };
+    progress.announced += length;
+    const counter = new TransformStream({
+      transform(chunk, stream) {
+        size += chunk.length;
+        if (plain) credit(Math.min(size, length));
+        stream.enqueue(chunk);
+      },
+      flush() { credit(length); },
+    });
+    return new Response(reply.body.pipeThrough(counter),
+                        {headers: {'Content-Type': type || reply.headers.get('Content-Type')}});
+  }
+
   // The bytes of url, or null when it cannot be had (the show's loader then says which
   // file is missing, as the native show does).
-  async function fetchBytes(url, counted) {
-    try {
-      const reply = await fetch(url);
-      if (!reply.ok) return null;
-      const length = Number(reply.headers.get('Content-Length')) || 0;
-      const plain = !reply.headers.get('Content-Encoding');
-      if (counted) progress.announced += length;
-      const reader = reply.body.getReader();
-      const chunks = [];
-      let size = 0;
-      for (;;) {
-        const {done, value} = await reader.read();
-        if (done) break;
-        chunks.push(value);
-        size += value.length;
-        if (counted && plain && size <= length) {
-          progress.received += value.length;
-          showProgress();
-        }
-      }
-      if (counted && !(plain && size <= length)) {
-        progress.received += length;
-        showProgress();
-      }
-      const bytes = new Uint8Array(size);
-      let at = 0;
-      for (const chunk of chunks) { bytes.set(chunk, at); at += chunk.length; }
-      return bytes;
-    } catch (error) {
-      return null;
-    }
+  function fetchBytes(url, count) {
+    return fetch(url)
+      .then((reply) => (reply.ok ? (count ? counted(reply) : reply).arrayBuffer() : null))
+      .then((data) => data && new Uint8Array(data))
+      .catch(() => null);
+  }
+
+  // The program, compiled while its bytes come in.
+  function compileProgram() {
+    return fetch('kessivar.wasm').then((reply) => {
+      if (!reply.ok) throw new Error(`kessivar.wasm: ${reply.status} ${reply.statusText}`);
+      return WebAssembly.compileStreaming(counted(reply, 'application/wasm'));
+    });
+  }
+
+  function failed() {
+    prompt.textContent = 'The show could not be loaded. Reload the page to try again.';
   }
 
   function hasWebGL() {
@@ -237,19 +247,26 @@ var Module = (function () {
     });
   }
 
-  // The program's own script, the wasm and the pictures are asked for together. The
-  // music file, larger than all of them, is asked for once they are in, so that it does
-  // not share the line with them; the start does not wait for it.
+  // The program and the pictures are asked for together, and the program's script once
+  // WebGL is known to be there. The music file, larger than all of them, is asked for
+  // once they are in, so that it does not share the line with them; the start does not
+  // wait for it.
   function loadFiles() {
+    const program = compileProgram();
+    const images = pictures.map((name) => fetchBytes(name, true));
+    return {program, images, music: Promise.resolve(null)};
+  }
+
+  function loadScript(files) {
     const script = document.createElement('script');
     script.src = 'kessivar.js';
     script.async = true;
+    script.onerror = failed;
     document.body.appendChild(script);
-    const program = fetchBytes('kessivar.wasm', true);
-    const images = pictures.map((name) => fetchBytes(name, true));
-    const music = still ? Promise.resolve(null)
-                        : Promise.all([program, ...images]).then(() => fetchBytes('ninja.ogg'));
-    return {program, images, music};
+    if (!still) {
+      files.music = Promise.all([files.program, ...files.images])
+        .then(() => fetchBytes('ninja.ogg'), () => null);
+    }
   }
 
   function drawStill() {
@@ -288,25 +305,22 @@ var Module = (function () {
   }
 
   window.addEventListener('hashchange', () => location.reload());
+  const files = loadFiles();  // before the WebGL check, which can take a while
   if (!hasWebGL()) {
+    files.program.catch(() => {});
     sayNoWebGL();
     return {};
   }
+  loadScript(files);
   if (!still) listen();
-  const files = loadFiles();
   return {
     canvas,
     noAudioDecoding: true,   // the music is decoded by Web Audio when the show opens it
     noImageDecoding: true,
-    // The wasm the page has already asked for, compiled once its bytes are in.
+    // The program the page has already asked for and compiled.
     instantiateWasm(imports, receive) {
-      files.program.then((bytes) => {
-        if (!bytes) throw new Error('kessivar.wasm could not be loaded');
-        return WebAssembly.instantiate(bytes, imports);
-      }).then((made) => receive(made.instance, made.module)).catch((error) => {
-        prompt.textContent = 'The show could not be loaded. Reload the page to try again.';
-        console.error(error.message);
-      });
+      files.program.then((module) => WebAssembly.instantiate(module, imports)
+        .then((instance) => receive(instance, module))).catch(failed);
       return {};
     },
     preRun: [() => {
