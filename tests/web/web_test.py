@@ -1,6 +1,6 @@
 """The show as a web page, in a real headless Chromium. One group per run:
   stills  index.html#t=T equals the native capture's frame at T, also at 1440x1080
-  live    a key starts the show with running sound; space, Escape, play again; no errors
+  live    a key starts the show with running sound; space, Escape, again in full screen
   devices a phone's taps and control bar, upright too; a second visit offline; no WebGL
   music   the web music loops without losing or repeating more than 1 ms
   weight  the whole site, each file gzip -9 as a server sends it, is at most 3 MB
@@ -129,6 +129,9 @@ def test_live(url):
         assert browser.evaluate("audioProbe.playing") == 0, "music before the gesture"
 
         for attempt in ("first", "again"):
+            if attempt == "again":  # in full screen, drawn at the screen's own size
+                browser.press("f", "KeyF", 70, "f")
+                browser.wait_for("!!document.fullscreenElement", 5, "F to enter full screen")
             browser.press("Enter", "Enter", 13, "\r")
             browser.wait_for("document.body.dataset.firstFrameMs !== undefined", 10,
                              "the first show frame")
@@ -143,9 +146,14 @@ def test_live(url):
                     browser.press(" ", "Space", 32, " ")
                     wait_until(lambda: browser.logged("log", expected), 5,
                                f"'{expected}' on the console")
+            if attempt == "again":
+                size = browser.evaluate("[innerWidth, innerHeight, canvas.width, canvas.height]")
+                print(f"full screen {size[0]}x{size[1]}: canvas {size[2]}x{size[3]}")
+                assert size[2] > WIDTH and size[3] == size[1], f"canvas in full screen {size}"
             browser.press("Escape", "Escape", 27)
-            browser.wait_for(f"audioProbe.playing === 0 && {START_SCREEN_SHOWN}", 5,
-                             "Escape to stop the music and show the start screen")
+            browser.wait_for(f"audioProbe.playing === 0 && {START_SCREEN_SHOWN} && "
+                             "!document.fullscreenElement", 5,
+                             "Escape to stop the music, show the start screen, leave full screen")
             browser.evaluate("delete document.body.dataset.firstFrameMs")
         nofade = [text for level, text in browser.console if text.startswith("nofade")]
         assert nofade == ["nofade 1", "nofade 0"], f"console lines {nofade}"
