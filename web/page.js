@@ -11,8 +11,8 @@
 'use strict';
 
 var Module = (function () {
-  const pictures = ['font.png', 'trainer.png', 'ksvlayer.png', 'writer2.png', 'logo.png',
-                    'footer.png', 'kortit5.png'];
+  const showFiles = kessivarShowFiles;  // the show's files by name (show_files.js)
+  const pictures = showFiles.pictures;
   const still = /^#t=(\d+(?:\.\d*)?|\.\d+)(?:&size=(\d+)x(\d+))?$/.exec(location.hash);
   const barMs = 3000;                    // how long the control bar stays after a tap
   const maxWidth = 2880, maxHeight = 2160;  // the largest canvas drawn into, pixels
@@ -265,7 +265,7 @@ var Module = (function () {
     document.body.appendChild(script);
     if (!still) {
       files.music = Promise.all([files.program, ...files.images])
-        .then(() => fetchBytes('ninja.ogg'), () => null);
+        .then(() => fetchBytes(showFiles.musicOgg), () => null);
     }
   }
 
@@ -329,9 +329,9 @@ var Module = (function () {
         images.forEach((bytes, i) => { if (bytes) Module.FS.writeFile(pictures[i], bytes); });
         Module.removeRunDependency('show files');
       });
-      // The show opens its music as ninja.wav and reads it by content, not by name.
+      // The show opens its music by its own name and reads it by content, not by name.
       files.music.then((bytes) => {
-        if (bytes) Module.FS.writeFile('ninja.wav', bytes);
+        if (bytes) Module.FS.writeFile(showFiles.music, bytes);
         musicSettled = true;
         if (state() === 'show') Module._webStartMusic();
       });
