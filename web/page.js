@@ -144,16 +144,17 @@ var Module = (function () {
     });
   }
 
-  // Called inside the handler of the viewer's gesture.
+  // Called inside the handler of the viewer's gesture; the sound starts there too, after
+  // the picture when the show can start at once (making an audio context takes a while).
   function start(gestureTime) {
-    if (state() !== 'loading' && state() !== 'ready') return;
-    soundStart();
     if (state() === 'loading') {
       startWanted = gestureTime;
       prompt.textContent = 'Starting\u2026';
-      return;
+      soundStart();
+    } else if (state() === 'ready') {
+      startShow(gestureTime);
+      soundStart();
     }
-    startShow(gestureTime);
   }
 
   // Back to the start screen, out of full screen as the native show leaves its mode.

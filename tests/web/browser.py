@@ -35,24 +35,12 @@ class _QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-_servers = {}  # base URL: its server
-
-
 def serve(folder):
     """Serves folder on a free port of 127.0.0.1 from a thread; returns its base URL."""
     handler = functools.partial(_QuietHandler, directory=folder)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    url = f"http://127.0.0.1:{server.server_address[1]}/"
-    _servers[url] = server
-    return url
-
-
-def stop_serving(url):
-    """Ends the server serve() started for url: its site is gone from the network."""
-    server = _servers.pop(url)
-    server.shutdown()
-    server.server_close()
+    return f"http://127.0.0.1:{server.server_address[1]}/"
 
 
 class Browser:

@@ -13,7 +13,7 @@ import subprocess
 import sys
 import wave
 
-from browser import Browser, serve, stop_serving, wait_until
+from browser import Browser, serve, wait_until
 
 GROUP, SITE, SHOW_DIR, CAPTURE, WAV = sys.argv[1:6]
 SCRATCH = os.path.abspath(f"scratch-{GROUP}")
@@ -170,7 +170,13 @@ def shown(selector):
     return f"getComputedStyle(document.querySelector('{selector}')).display !== 'none'"
 
 
-def test_devices(url):
+def test_devices(site_url):
+    # The site as links in a folder of the test's own, removed for the second visit.
+    site = os.path.join(SCRATCH, "site")
+    os.makedirs(site)
+    for name in os.listdir(SITE):
+        os.symlink(os.path.join(SITE, name), os.path.join(site, name))
+    url = serve(site)
     with Browser(SCRATCH) as browser:
         # A phone on its side: taps only, the hints for them, the picture at the screen's
         # own pixels (520x390 CSS pixels at 3 device pixels each).
@@ -210,7 +216,9 @@ def test_devices(url):
         # A second visit with the network gone: the service worker has the files.
         browser.wait_for("navigator.serviceWorker.controller !== null", 30,
                          "the service worker to keep the files")
-        stop_serving(url)
+        assert not browser.call("Page.getInstallabilityErrors")["installabilityErrors"], \
+            "the page cannot be installed to a home screen"
+        shutil.rmtree(site)  # every request to the server now fails
         browser.call("Network.enable")
         browser.call("Network.emulateNetworkConditions", offline=True, latency=0,
                      downloadThroughput=-1, uploadThroughput=-1)
@@ -223,7 +231,7 @@ def test_devices(url):
 
     # No WebGL: the start screen says so, and nothing fails uncaught.
     with Browser(SCRATCH, ["--disable-3d-apis"]) as browser:
-        browser.open(serve(SITE) + "index.html")
+        browser.open(site_url + "index.html")
         browser.wait_for(f"{STATE} === 'nowebgl'", 10, "the page to find no WebGL")
         print("without WebGL: " + browser.evaluate("document.getElementById('start').innerText"))
         prompt = browser.evaluate("document.getElementById('prompt').textContent")
