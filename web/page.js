@@ -74,7 +74,7 @@ var Module = (function () {
       flush() { credit(length); },
     });
     return new Response(reply.body.pipeThrough(counter),
-                        {headers: {'Content-Type': type || reply.headers.get('Content-Type')}});
+                        {headers: {'Content-Type': type || 'application/octet-stream'}});
   }
 
   // The bytes of url, or null when it cannot be had (the show's loader then says which
@@ -98,15 +98,15 @@ var Module = (function () {
     prompt.textContent = 'The show could not be loaded. Reload the page to try again.';
   }
 
-  function hasWebGL() {
+  // The show's WebGL context, made here, so that the page knows at once whether there is
+  // one; the program takes it over (GL_PREINITIALIZED_CONTEXT). Its attributes are those
+  // the show's window asks for: no alpha, depth, stencil or antialiasing. Null without.
+  function makeContext() {
     try {
-      const gl = document.createElement('canvas').getContext('webgl');
-      if (!gl) return false;
-      const loser = gl.getExtension('WEBGL_lose_context');
-      if (loser) loser.loseContext();
-      return true;
+      return canvas.getContext('webgl', {alpha: false, antialias: false, depth: false,
+                                         stencil: false});
     } catch (error) {
-      return false;
+      return null;
     }
   }
 
@@ -306,8 +306,9 @@ var Module = (function () {
   }
 
   window.addEventListener('hashchange', () => location.reload());
-  const files = loadFiles();  // before the WebGL check, which can take a while
-  if (!hasWebGL()) {
+  const files = loadFiles();  // before the WebGL context, which can take a while
+  const gl = makeContext();
+  if (!gl) {
     files.program.catch(() => {});
     sayNoWebGL();
     return {};
@@ -316,6 +317,7 @@ var Module = (function () {
   if (!still) listen();
   return {
     canvas,
+    preinitializedWebGLContext: gl,
     noAudioDecoding: true,   // the music is decoded by Web Audio when the show opens it
     noImageDecoding: true,
     // The program the page has already asked for and compiled.
