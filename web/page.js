@@ -240,6 +240,9 @@ var Module = (function () {
     onButton('stop', stop);
     onButton('fade', toggleFade);
     onButton('fullscreen', toggleFullScreen);
+    // A phone's browser that has no full screen for a page (an iPhone's) shows no button.
+    if (!document.fullscreenEnabled && !document.webkitFullscreenEnabled)
+      document.getElementById('fullscreen').hidden = true;
     addEventListener('resize', fitCanvas);
     document.addEventListener('fullscreenchange', () => {
       if (!document.fullscreenElement && navigator.keyboard && navigator.keyboard.unlock)
