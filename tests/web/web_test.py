@@ -201,7 +201,7 @@ def test_devices(site_url):
         wait_until(lambda: browser.logged("log", "nofade 1"), 5, "'nofade 1' on the console")
         browser.wait_for(bar_faded, 8, "the bar with its buttons to fade after a while")
         browser.tap("#canvas")
-        browser.wait_for(bar_shown, 5, "the bar again")
+        browser.wait_for(f"{bar_shown} && {bar_opacity} === '1'", 5, "the bar again")
         browser.tap("#stop")
         browser.wait_for(f"{STATE} === 'ready' && {START_SCREEN_SHOWN}", 5,
                          "Stop to return to the start screen")
