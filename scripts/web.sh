@@ -108,6 +108,19 @@ buildPage() {
   for f in $(showPictures); do
     cp -p "$out/native/show/$f" "$out/site/$f"
   done
+  cp -p "$out/native/show/kessivar.png" "$out/site/kessivar.png"  # the page's icon
+}
+
+# The service worker, with this build's version (a hash of the site's files) and the
+# names of the files it keeps for offline visits: any changed file makes a new worker,
+# and a new worker replaces the cache.
+writeWorker() {
+  local site=$out/site names version list
+  names=$(cd "$site" && find . -maxdepth 1 -type f ! -name sw.js -printf '%f\n' | LC_ALL=C sort)
+  version=$(cd "$site" && cat $names | sha256sum | cut -c1-16)
+  list=$(printf "'%s', " $names)
+  sed -e "s/@VERSION@/$version/" -e "s|/\* @FILES@ \*/|${list%, }|" web/sw.js > "$site/sw.js.new"
+  mv "$site/sw.js.new" "$site/sw.js"
 }
 
 serve=1
@@ -125,6 +138,7 @@ fetchSource libpng1.6 libpng-dev
 buildShowFiles
 encodeMusic
 buildPage
+writeWorker
 echo "The page is in $out/site/"
 [ $serve -eq 0 ] && exit 0
 echo "Serving it on http://127.0.0.1:$port/  (Ctrl+C ends)"

@@ -1,8 +1,9 @@
 // The show in a browser: the show's start-up (app/startup.h), composer and layers driven
 // by the page. The page (web/page.js) fetches the show's files into the in-memory file system
 // before main runs, calls webStartShow on the viewer's first click, tap or key,
-// webKey for keys and webStopShow on Escape. With index.html#t=SECONDS it asks for
-// one still instead (webDrawStill) and starts no show.
+// webKey for keys, webStopShow on Escape and webResize when the canvas changes size.
+// With index.html#t=SECONDS it asks for one still instead (webDrawStill) and starts no
+// show.
 #include <GL/freeglut.h>
 #include <emscripten.h>
 
@@ -47,7 +48,7 @@ static void onMusicDue(void* run) {
 
 extern "C" {
 
-// The show from show time 0 with its music, as a fresh launch has it.
+// The show from show time 0, as a fresh launch has it; its music follows (webStartMusic).
 EMSCRIPTEN_KEEPALIVE void webStartShow() {
   if (showRunning) return;
   resetComposer();
@@ -57,7 +58,6 @@ EMSCRIPTEN_KEEPALIVE void webStartShow() {
   ++showRuns;
   setShowClock();
   onDisplay();
-  emscripten_async_call(onMusicDue, (void*)uintptr_t(showRuns), 0);
 }
 
 // Escape: the music stops and the picture goes black, ready for webStartShow again.
@@ -65,6 +65,19 @@ EMSCRIPTEN_KEEPALIVE void webStopShow() {
   if (!showRunning) return;
   showRunning = false;
   closeMusic();
+  glClear(GL_COLOR_BUFFER_BIT);
+}
+
+// The music for the running show, from its beginning, once the page has its file (or
+// knows that it cannot have it): a moment after the first frame at the earliest.
+EMSCRIPTEN_KEEPALIVE void webStartMusic() {
+  emscripten_async_call(onMusicDue, (void*)uintptr_t(showRuns), 0);
+}
+
+// The canvas now has width x height pixels: the show's 4:3 picture goes in the middle,
+// between black bars, as in a native window of that size.
+EMSCRIPTEN_KEEPALIVE void webResize(int width, int height) {
+  onReshape(width, height);
   glClear(GL_COLOR_BUFFER_BIT);
 }
 

@@ -1,89 +1,294 @@
-// The page around the show: fetches the show's files into the program's in-memory file
-// system, shows the start screen until a click, tap or key (browsers allow sound only
-// after one), hands keys to the show and toggles full screen.
+// The page around the show: asks for all of the show's files at once, counting the bytes
+// on a progress bar, and puts them into the program's in-memory file system; shows the
+// start screen until a click, tap or key (browsers allow sound only after one), hands
+// keys and the control bar's buttons to the show, toggles full screen and draws at the
+// screen's own pixel size. Without WebGL it says so instead of loading the program.
 // index.html#t=SECONDS draws the show at that time as a still instead: no sound, no
-// gesture; the pixels are kept in window.kessivarStill (RGBA, bottom row first).
+// gesture, 640x480 unless &size=WxH follows; the pixels are kept in window.kessivarStill
+// (RGBA, bottom row first).
+// body's data-state: loading, ready, show, still or nowebgl; data-ready-ms and
+// data-first-frame-ms record how long the start took.
 'use strict';
 
 var Module = (function () {
-  const files = kessivarShowFiles;  // the show's files by name (show_files.js)
-  const stillTime = /^#t=(\d+(?:\.\d*)?|\.\d+)$/.exec(location.hash);
-  let ready = false;        // main has run: the show can start
-  let startWanted = null;   // the gesture's time stamp when it came before ready
-  let running = false;      // between start and stop
-
+  const showFiles = kessivarShowFiles;  // the show's files by name (show_files.js)
+  const pictures = showFiles.pictures;
+  const still = /^#t=(\d+(?:\.\d*)?|\.\d+)(?:&size=(\d+)x(\d+))?$/.exec(location.hash);
+  const barMs = 3000;                    // how long the control bar stays after a tap
+  const maxWidth = 2880, maxHeight = 2160;  // the largest canvas drawn into, pixels
   const body = document.body;
+  const canvas = document.getElementById('canvas');
   const prompt = document.getElementById('prompt');
+  const coarse = matchMedia('(pointer: coarse)');
 
-  // Puts a file into the program's file system under name; a file that cannot be had
-  // is left out, and the show's loader says so on the console as the native show does.
-  function fetchFile(url, name) {
-    return fetch(url)
-      .then((r) => (r.ok ? r.arrayBuffer() : null))
-      .then((data) => { if (data) Module.FS.writeFile(name, new Uint8Array(data)); })
-      .catch(() => {});
+  let startWanted = null;   // the gesture's time stamp when it came before ready
+  let showStartedAt = 0;    // performance.now() when the show started, ms
+  let barTimer = 0;         // hides the control bar; 0 when it is hidden
+  let musicSettled = false; // the music file is in the file system, or cannot be had
+
+  function setState(state) { body.dataset.state = state; }
+  function state() { return body.dataset.state; }
+
+  function invitation() {
+    return coarse.matches ? 'Tap to start' : 'Click, tap or press a key to start';
   }
 
-  function start(gestureTime) {
-    if (running) return;
-    if (!ready) {
-      startWanted = gestureTime;
-      prompt.textContent = 'Starting\u2026';
-      return;
+  // The show's time in ms since it started, or null while it does not run.
+  function showClockMs() {
+    return state() === 'show' ? performance.now() - showStartedAt : null;
+  }
+
+  // The music's side (a script of its own, when the page has one) starts inside the
+  // gesture's own handler, where every browser lets sound begin, even while the files
+  // are still coming; it follows the show through showClockMs.
+  function soundStart() { if (typeof startSound === 'function') startSound(showClockMs); }
+  function soundStop() { if (typeof stopSound === 'function') stopSound(); }
+
+  // Bytes received of every file the start waits for, against the lengths the server
+  // announced; a compressed reply counts once it is whole.
+  const progress = {announced: 0, received: 0};
+  const bar = document.getElementById('received');
+  function showProgress() {
+    const share = progress.announced ? progress.received / progress.announced : 0;
+    bar.style.width = `${Math.min(100, share * 100).toFixed(1)}%`;
+  }
+
+  // reply with its body counted on the progress bar as it comes in: plain bytes one by
+  // one, a compressed body (whose announced length is not the bytes it gives) when whole.
+  function counted(reply, type) {
+    const length = Number(reply.headers.get('Content-Length')) || 0;
+    const plain = !reply.headers.get('Content-Encoding');
+    let size = 0, credited = 0;  // bytes come in, and counted, of this file
+    const credit = (bytes) => {
+      progress.received += bytes - credited;
+      credited = bytes;
+      showProgress();
+    };
+    progress.announced += length;
+    const counter = new TransformStream({
+      transform(chunk, stream) {
+        size += chunk.length;
+        if (plain) credit(Math.min(size, length));
+        stream.enqueue(chunk);
+      },
+      flush() { credit(length); },
+    });
+    return new Response(reply.body.pipeThrough(counter),
+                        {headers: {'Content-Type': type || 'application/octet-stream'}});
+  }
+
+  // The bytes of url, or null when it cannot be had (the show's loader then says which
+  // file is missing, as the native show does).
+  function fetchBytes(url, count) {
+    return fetch(url)
+      .then((reply) => (reply.ok ? (count ? counted(reply) : reply).arrayBuffer() : null))
+      .then((data) => data && new Uint8Array(data))
+      .catch(() => null);
+  }
+
+  // The program, compiled while its bytes come in.
+  function compileProgram() {
+    return fetch('kessivar.wasm').then((reply) => {
+      if (!reply.ok) throw new Error(`kessivar.wasm: ${reply.status} ${reply.statusText}`);
+      return WebAssembly.compileStreaming(counted(reply, 'application/wasm'));
+    });
+  }
+
+  function failed() {
+    prompt.textContent = 'The show could not be loaded. Reload the page to try again.';
+  }
+
+  // The show's WebGL context, made here, so that the page knows at once whether there is
+  // one; the program takes it over (GL_PREINITIALIZED_CONTEXT). Its attributes are those
+  // the show's window asks for: no alpha, depth, stencil or antialiasing. Null without.
+  function makeContext() {
+    try {
+      return canvas.getContext('webgl', {alpha: false, antialias: false, depth: false,
+                                         stencil: false});
+    } catch (error) {
+      return null;
     }
-    running = true;
-    body.classList.add('show');
+  }
+
+  function sayNoWebGL() {
+    setState('nowebgl');
+    prompt.textContent = 'The show needs WebGL, which this browser has switched off.';
+    document.getElementById('help').textContent =
+      'To turn it on, allow hardware (graphics) acceleration in the browser\u2019s settings ' +
+      '(in Firefox also set webgl.disabled to false in about:config), then reload this page.';
+  }
+
+  // The canvas as large as the screen shows it, in device pixels, but at least 640x480
+  // and at most maxWidth x maxHeight; the show puts its 4:3 picture in the middle.
+  function fitCanvas() {
+    if (still || state() === 'loading') return;
+    const cssWidth = canvas.clientWidth || 640, cssHeight = canvas.clientHeight || 480;
+    const scale = Math.max(640 / cssWidth, 480 / cssHeight,
+                           Math.min(devicePixelRatio || 1, maxWidth / cssWidth,
+                                    maxHeight / cssHeight));
+    const width = Math.round(cssWidth * scale), height = Math.round(cssHeight * scale);
+    if (width === canvas.width && height === canvas.height) return;
+    canvas.width = width;
+    canvas.height = height;
+    Module._webResize(width, height);
+  }
+
+  function startShow(gestureTime) {
+    setState('show');
+    fitCanvas();
+    showStartedAt = performance.now();
     Module._webStartShow();
+    if (musicSettled) Module._webStartMusic();
     requestAnimationFrame(() => {
       body.dataset.firstFrameMs = (performance.now() - gestureTime).toFixed(1);
     });
   }
 
-  function stop() {
-    if (!running) return;
-    running = false;
-    Module._webStopShow();
-    body.classList.remove('show');
-    prompt.textContent = 'Click, tap or press a key to play again';
+  // Called inside the handler of the viewer's gesture; the sound starts there too, after
+  // the picture when the show can start at once (making an audio context takes a while).
+  function start(gestureTime) {
+    if (state() === 'loading') {
+      startWanted = gestureTime;
+      prompt.textContent = 'Starting\u2026';
+      soundStart();
+    } else if (state() === 'ready') {
+      startShow(gestureTime);
+      soundStart();
+    }
   }
 
+  // Back to the start screen, out of full screen as the native show leaves its mode.
+  function stop() {
+    if (state() !== 'show') return;
+    soundStop();
+    Module._webStopShow();
+    hideBar();
+    setState('ready');
+    prompt.textContent = coarse.matches ? 'Tap to play again'
+                                        : 'Click, tap or press a key to play again';
+    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+  }
+
+  function toggleFade() { Module._webKey(32); }
+
+  // Full screen; Escape is asked for where the browser hands it to the page (Keyboard
+  // Lock), so that one Escape stops the show and leaves full screen together.
   function toggleFullScreen() {
-    if (document.fullscreenElement) document.exitFullscreen();
-    else if (document.documentElement.requestFullscreen)
-      document.documentElement.requestFullscreen().catch(() => {});
+    const root = document.documentElement;
+    if (document.fullscreenElement) {
+      document.exitFullscreen().catch(() => {});
+    } else if (root.requestFullscreen) {
+      root.requestFullscreen().catch(() => {});
+      if (navigator.keyboard && navigator.keyboard.lock)
+        navigator.keyboard.lock(['Escape']).catch(() => {});
+    } else if (root.webkitRequestFullscreen) {
+      root.webkitRequestFullscreen();
+    }
+  }
+
+  function hideBar() {
+    clearTimeout(barTimer);
+    barTimer = 0;
+    delete body.dataset.bar;
+  }
+
+  function showBar() {
+    clearTimeout(barTimer);
+    body.dataset.bar = '';
+    barTimer = setTimeout(hideBar, barMs);
   }
 
   function onKeyDown(event) {
     if (event.repeat || event.ctrlKey || event.altKey || event.metaKey) return;
     if (event.key === 'f' || event.key === 'F') {
       toggleFullScreen();
-    } else if (!running) {
-      if (event.key !== 'Escape' && event.key !== 'Tab') start(event.timeStamp);
+    } else if (state() !== 'show') {
+      if (event.key === 'Escape' && document.fullscreenElement) document.exitFullscreen();
+      else if (event.key !== 'Escape' && event.key !== 'Tab') start(event.timeStamp);
+      else return;
     } else if (event.key === 'Escape') {
       stop();
     } else if (event.key === ' ') {
-      Module._webKey(32);
+      toggleFade();
     } else {
       return;
     }
     event.preventDefault();
   }
 
-  function listen() {
-    document.addEventListener('keydown', onKeyDown);
-    document.getElementById('start').addEventListener('pointerup', (e) => start(e.timeStamp));
-    document.getElementById('fullscreen').addEventListener('click', (e) => {
-      e.stopPropagation();
-      toggleFullScreen();
+  // A tap or click on the start screen starts the show; over the show it brings the bar.
+  function onPointerUp(event) {
+    if (event.target.closest('#bar')) return;
+    if (state() === 'show') showBar();
+    else if (event.target.closest('#start')) start(event.timeStamp);
+  }
+
+  function onButton(id, action) {
+    document.getElementById(id).addEventListener('click', (event) => {
+      event.stopPropagation();
+      if (state() === 'show') showBar();
+      action();
     });
   }
 
+  function listen() {
+    document.addEventListener('keydown', onKeyDown);
+    document.addEventListener('pointerup', onPointerUp);
+    document.addEventListener('pointermove', (event) => {
+      if (event.pointerType === 'mouse' && state() === 'show') showBar();
+    });
+    onButton('stop', stop);
+    onButton('fade', toggleFade);
+    onButton('fullscreen', toggleFullScreen);
+    // A phone's browser that has no full screen for a page (an iPhone's) shows no button.
+    if (!document.fullscreenEnabled && !document.webkitFullscreenEnabled)
+      document.getElementById('fullscreen').hidden = true;
+    addEventListener('resize', fitCanvas);
+    document.addEventListener('fullscreenchange', () => {
+      if (!document.fullscreenElement && navigator.keyboard && navigator.keyboard.unlock)
+        navigator.keyboard.unlock();
+      fitCanvas();
+    });
+  }
+
+  // The program and the pictures are asked for together, and the program's script once
+  // WebGL is known to be there. The music file, larger than all of them, is asked for
+  // once they are in, so that it does not share the line with them; the start does not
+  // wait for it.
   function loadFiles() {
-    Module.addRunDependency('show files');
-    const wanted = files.pictures.map((p) => fetchFile(p, p));
-    // The show opens its music by its own name and reads it by content, not by name.
-    if (!stillTime) wanted.push(fetchFile(files.musicOgg, files.music));
-    Promise.all(wanted).then(() => Module.removeRunDependency('show files'));
+    const program = compileProgram();
+    const images = pictures.map((name) => fetchBytes(name, true));
+    return {program, images, music: Promise.resolve(null)};
+  }
+
+  function loadScript(files) {
+    const script = document.createElement('script');
+    script.src = 'kessivar.js';
+    script.async = true;
+    script.onerror = failed;
+    document.body.appendChild(script);
+    if (!still) {
+      files.music = Promise.all([files.program, ...files.images])
+        .then(() => fetchBytes(showFiles.musicOgg), () => null);
+    }
+  }
+
+  function drawStill() {
+    setState('still');
+    if (still[2]) {
+      const width = Math.min(4096, Math.max(16, Number(still[2])));
+      const height = Math.min(4096, Math.max(16, Number(still[3])));
+      canvas.width = width;
+      canvas.height = height;
+      Module._webResize(width, height);
+    }
+    Module._webDrawStill(parseFloat(still[1]));
+    const gl = Module.ctx;
+    const pixels = new Uint8Array(gl.drawingBufferWidth * gl.drawingBufferHeight * 4);
+    gl.readPixels(0, 0, gl.drawingBufferWidth, gl.drawingBufferHeight, gl.RGBA,
+                  gl.UNSIGNED_BYTE, pixels);
+    window.kessivarStill = pixels;
+    body.dataset.still = 'ready';
   }
 
   function onReady() {
@@ -91,29 +296,52 @@ var Module = (function () {
     const [name, dates] = document.title.split(' - ');
     document.getElementById('event').textContent = name;
     document.getElementById('dates').textContent = dates || '';
-    if (stillTime) {
-      body.classList.add('still');
-      Module._webDrawStill(parseFloat(stillTime[1]));
-      const gl = Module.ctx;
-      const pixels = new Uint8Array(gl.drawingBufferWidth * gl.drawingBufferHeight * 4);
-      gl.readPixels(0, 0, gl.drawingBufferWidth, gl.drawingBufferHeight, gl.RGBA,
-                    gl.UNSIGNED_BYTE, pixels);
-      window.kessivarStill = pixels;
-      body.dataset.still = 'ready';
+    if (still) {
+      drawStill();
       return;
     }
-    ready = true;
-    prompt.textContent = 'Click, tap or press a key to start';
-    if (startWanted !== null) start(startWanted);
+    setState('ready');
+    body.dataset.readyMs = performance.now().toFixed(0);
+    prompt.textContent = invitation();
+    if (startWanted !== null) startShow(startWanted);
+    if ('serviceWorker' in navigator)
+      navigator.serviceWorker.register('sw.js').catch(() => {});
   }
 
-  if (!stillTime) listen();
   window.addEventListener('hashchange', () => location.reload());
+  const files = loadFiles();  // before the WebGL context, which can take a while
+  const gl = makeContext();
+  if (!gl) {
+    files.program.catch(() => {});
+    sayNoWebGL();
+    return {};
+  }
+  loadScript(files);
+  if (!still) listen();
   return {
-    canvas: document.getElementById('canvas'),
+    canvas,
+    preinitializedWebGLContext: gl,
     noAudioDecoding: true,   // the music is decoded by Web Audio when the show opens it
     noImageDecoding: true,
-    preRun: [loadFiles],
+    // The program the page has already asked for and compiled.
+    instantiateWasm(imports, receive) {
+      files.program.then((module) => WebAssembly.instantiate(module, imports)
+        .then((instance) => receive(instance, module))).catch(failed);
+      return {};
+    },
+    preRun: [() => {
+      Module.addRunDependency('show files');
+      Promise.all(files.images).then((images) => {
+        images.forEach((bytes, i) => { if (bytes) Module.FS.writeFile(pictures[i], bytes); });
+        Module.removeRunDependency('show files');
+      });
+      // The show opens its music by its own name and reads it by content, not by name.
+      files.music.then((bytes) => {
+        if (bytes) Module.FS.writeFile(showFiles.music, bytes);
+        musicSettled = true;
+        if (state() === 'show') Module._webStartMusic();
+      });
+    }],
     postRun: [onReady],
   };
 })();

@@ -52,13 +52,13 @@ class Browser:
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--no-first-run", "--disable-quic", "--remote-debugging-port=0"]
 
-    def __init__(self, scratch):
+    def __init__(self, scratch, flags=()):
         profile = os.path.join(scratch, "profile")
         shutil.rmtree(profile, ignore_errors=True)
         os.makedirs(profile)
         self.log = open(os.path.join(scratch, "chromium.log"), "w")
         self.process = subprocess.Popen(
-            ["chromium", *self.FLAGS, f"--user-data-dir={profile}", "about:blank"],
+            ["chromium", *self.FLAGS, *flags, f"--user-data-dir={profile}", "about:blank"],
             stdout=self.log, stderr=subprocess.STDOUT)
         port_file = os.path.join(profile, "DevToolsActivePort")
         wait_until(lambda: os.path.exists(port_file) and open(port_file).read().strip(), 30,
@@ -121,6 +121,11 @@ class Browser:
             raise AssertionError(f"{expression}: {result['exceptionDetails']}")
         return result["result"].get("value")
 
+    def logged(self, level, text):
+        """Whether the page has put text on the console at level, by now."""
+        self.evaluate("0")  # takes in the events that came meanwhile
+        return (level, text) in self.console
+
     def wait_for(self, expression, seconds, what=None):
         return wait_until(lambda: self.evaluate(expression), seconds, what or expression)
 
@@ -135,6 +140,20 @@ class Browser:
         for kind in ("keyDown", "keyUp"):
             self.call("Input.dispatchKeyEvent", type=kind, key=key, code=code, text=text,
                       windowsVirtualKeyCode=key_code, nativeVirtualKeyCode=key_code)
+
+    def phone(self, width, height):
+        """Makes the page a phone's screen of width x height CSS pixels (3 device pixels
+        each) with a touch screen as its only pointer."""
+        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                  deviceScaleFactor=3, mobile=True)
+        self.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+
+    def tap(self, selector):
+        """One finger down and up in the middle of the element selector names."""
+        x, y = self.evaluate(f"""(() => {{ const r = document.querySelector('{selector}')
+            .getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; }})()""")
+        for kind, points in (("touchStart", [{"x": x, "y": y}]), ("touchEnd", [])):
+            self.call("Input.dispatchTouchEvent", type=kind, touchPoints=points)
 
     def before_load(self, source):
         """Runs source in every document the page loads from now on, before its scripts."""

@@ -1,6 +1,7 @@
 """The show as a web page, in a real headless Chromium. One group per run:
-  stills  index.html#t=T equals the native capture's frame at T
-  live    a key starts the show with running sound; space, Escape, play again; no errors
+  stills  index.html#t=T equals the native capture's frame at T, also at 1440x1080
+  live    a key starts the show with running sound; space, Escape, again in full screen
+  devices a phone's taps and control bar, upright too; a second visit offline; no WebGL
   music   the web music loops without losing or repeating more than 1 ms
   weight  the whole site, each file gzip -9 as a server sends it, is at most 3 MB
 Usage: web_test.py GROUP SITE_DIR SHOW_DIR CAPTURE_PROGRAM WAV_FILE"""
@@ -28,54 +29,62 @@ with open(os.path.join(os.path.dirname(__file__), "../../assets/show_files.txt")
     LOGO = next(line.split()[1] for line in f if line.split()[:1] == ["logo"])
 
 
-def rgb(source, raw=None):
+def rgb(source, raw=None, size=(WIDTH, HEIGHT)):
     """Pixels as rgb24 bytes, top row first, as ffmpeg decodes them from a file, or from
-    raw RGBA bytes bottom row first (WebGL's order)."""
-    given = ["-f", "rawvideo", "-pix_fmt", "rgba", "-s", f"{WIDTH}x{HEIGHT}"] if raw else []
+    raw RGBA bytes of width x height, bottom row first (WebGL's order)."""
+    given = ["-f", "rawvideo", "-pix_fmt", "rgba", "-s", "%dx%d" % size] if raw else []
     flip = ["-vf", "vflip"] if raw else []
     return subprocess.run(["ffmpeg", "-v", "error", *given, "-i", source, *flip, "-f", "rawvideo",
                            "-pix_fmt", "rgb24", "-"], input=raw, check=True,
                           capture_output=True).stdout
 
 
-def differing_pixels(web, native):
+def differing_pixels(web, native, width=WIDTH, height=HEIGHT):
     """Pixels of web with a channel more than 2 levels from native at the same place
     (plain), and those also that far from every native pixel of the 3x3 neighbourhood
     (shifted: an edge one rasteriser puts 1 px further is not counted)."""
     def far(a, b):
         return any(abs(web[a + c] - native[b + c]) > 2 for c in range(3))
     plain = shifted = 0
-    for y in range(HEIGHT):
-        for x in range(WIDTH):
-            i = (y * WIDTH + x) * 3
+    for y in range(height):
+        for x in range(width):
+            i = (y * width + x) * 3
             if web[i:i + 3] == native[i:i + 3] or not far(i, i):
                 continue
             plain += 1
-            if all(far(i, ((y + dy) * WIDTH + x + dx) * 3)
+            if all(far(i, ((y + dy) * width + x + dx) * 3)
                    for dy in (-1, 0, 1) for dx in (-1, 0, 1)
-                   if 0 <= y + dy < HEIGHT and 0 <= x + dx < WIDTH):
+                   if 0 <= y + dy < height and 0 <= x + dx < width):
                 shifted += 1
     return plain, shifted
 
 
 def test_stills(url):
     frames = os.path.join(SCRATCH, "native")
+    capture_env = {**os.environ, "EGL_PLATFORM": "surfaceless"}
     subprocess.run([CAPTURE, "--at", ",".join(map(str, STILL_TIMES)), "--frames", frames],
-                   cwd=SHOW_DIR, check=True, env={**os.environ, "EGL_PLATFORM": "surfaceless"})
-    limit = WIDTH * HEIGHT // 1000  # 0.1 %
+                   cwd=SHOW_DIR, check=True, env=capture_env)
+    # One still as a large screen draws it.
+    large, large_at = (1440, 1080), 27
+    subprocess.run([CAPTURE, "--at", str(large_at), "--size", "%dx%d" % large, "--frames",
+                    os.path.join(SCRATCH, "large")], cwd=SHOW_DIR, check=True, env=capture_env)
+    stills = [(t, (WIDTH, HEIGHT), f"#t={t}", os.path.join(frames, f"frame-{n:06d}.png"))
+              for n, t in enumerate(STILL_TIMES)]
+    stills.append((large_at, large, f"#t={large_at}&size=%dx%d" % large,
+                   os.path.join(SCRATCH, "large", "frame-000000.png")))
     failures = []
     with Browser(SCRATCH) as browser:
-        for n, t in enumerate(STILL_TIMES):
-            browser.open(f"{url}index.html?still={n}#t={t}")  # a new document each
-            browser.wait_for("document.body.dataset.still === 'ready'", 60, f"the still at {t} s")
-            web = rgb("-", browser.bytes_of("window.kessivarStill"))
-            native = rgb(os.path.join(frames, f"frame-{n:06d}.png"))
-            plain, shifted = differing_pixels(web, native)
-            print(f"still {t:2d} s: {plain} pixels more than 2 levels apart, {shifted} of them "
+        for n, (t, size, hash_, frame) in enumerate(stills):
+            browser.open(f"{url}index.html?still={n}{hash_}")  # a new document each
+            browser.wait_for("document.body.dataset.still === 'ready'", 60, f"the still {hash_}")
+            web = rgb("-", browser.bytes_of("window.kessivarStill"), size)
+            plain, shifted = differing_pixels(web, rgb(frame), *size)
+            limit = size[0] * size[1] // 1000  # 0.1 %
+            print(f"still {hash_}: {plain} pixels more than 2 levels apart, {shifted} of them "
                   f"also with no match 1 px around (limit {limit})")
             if shifted > limit:
-                failures.append(f"{t} s: {shifted} pixels differ")
-                with open(os.path.join(SCRATCH, f"web-{t}.rgb"), "wb") as f:
+                failures.append(f"{hash_}: {shifted} pixels differ")
+                with open(os.path.join(SCRATCH, f"web-{n}.rgb"), "wb") as f:
                     f.write(web)
         assert not browser.errors, f"page errors: {browser.errors}"
 
@@ -123,6 +132,9 @@ def test_live(url):
         assert browser.evaluate("audioProbe.playing") == 0, "music before the gesture"
 
         for attempt in ("first", "again"):
+            if attempt == "again":  # in full screen, drawn at the screen's own size
+                browser.press("f", "KeyF", 70, "f")
+                browser.wait_for("!!document.fullscreenElement", 5, "F to enter full screen")
             browser.press("Enter", "Enter", 13, "\r")
             browser.wait_for("document.body.dataset.firstFrameMs !== undefined", 10,
                              "the first show frame")
@@ -135,14 +147,95 @@ def test_live(url):
             if attempt == "first":
                 for expected in ("nofade 1", "nofade 0"):
                     browser.press(" ", "Space", 32, " ")
-                    wait_until(lambda: ("log", expected) in browser.console, 5,
+                    wait_until(lambda: browser.logged("log", expected), 5,
                                f"'{expected}' on the console")
+            if attempt == "again":
+                size = browser.evaluate("[innerWidth, innerHeight, canvas.width, canvas.height]")
+                print(f"full screen {size[0]}x{size[1]}: canvas {size[2]}x{size[3]}")
+                assert size[2] > WIDTH and size[3] == size[1], f"canvas in full screen {size}"
             browser.press("Escape", "Escape", 27)
-            browser.wait_for(f"audioProbe.playing === 0 && {START_SCREEN_SHOWN}", 5,
-                             "Escape to stop the music and show the start screen")
+            browser.wait_for(f"audioProbe.playing === 0 && {START_SCREEN_SHOWN} && "
+                             "!document.fullscreenElement", 5,
+                             "Escape to stop the music, show the start screen, leave full screen")
             browser.evaluate("delete document.body.dataset.firstFrameMs")
         nofade = [text for level, text in browser.console if text.startswith("nofade")]
         assert nofade == ["nofade 1", "nofade 0"], f"console lines {nofade}"
+        assert not browser.errors, f"page errors: {browser.errors}"
+
+
+STATE = "document.body.dataset.state"
+
+
+def shown(selector):
+    return f"getComputedStyle(document.querySelector('{selector}')).display !== 'none'"
+
+
+def test_devices(site_url):
+    # The site as links in a folder of the test's own, removed for the second visit.
+    site = os.path.join(SCRATCH, "site")
+    os.makedirs(site)
+    for name in os.listdir(SITE):
+        os.symlink(os.path.join(SITE, name), os.path.join(site, name))
+    url = serve(site)
+    with Browser(SCRATCH) as browser:
+        # A phone on its side: taps only, the hints for them, the picture at the screen's
+        # own pixels (520x390 CSS pixels at 3 device pixels each).
+        browser.phone(844, 390)
+        browser.open(url + "index.html")
+        browser.wait_for(f"{STATE} === 'ready'", 30, "the start screen's invitation")
+        assert browser.evaluate(f"{shown('.taps')} && !({shown('.keys')})"), "key hints on a phone"
+        browser.tap("#start")
+        browser.wait_for(f"{STATE} === 'show'", 10, "a tap to start the show")
+        size = browser.evaluate("[canvas.width, canvas.height]")
+        print(f"phone 844x390: canvas {size[0]}x{size[1]}")
+        assert size == [1560, 1170], f"canvas {size} on a 1560x1170 picture"
+
+        bar_shown = "'bar' in document.body.dataset"
+        bar_opacity = "getComputedStyle(document.getElementById('bar')).opacity"
+        bar_faded = f"!({bar_shown}) && {bar_opacity} === '0'"
+        browser.wait_for(bar_faded, 2, "the control bar to leave the show alone before a tap")
+        browser.tap("#canvas")
+        browser.wait_for(f"{bar_shown} && {bar_opacity} === '1'", 5,
+                         "a tap on the picture to show the control bar")
+        browser.tap("#fade")
+        wait_until(lambda: browser.logged("log", "nofade 1"), 5, "'nofade 1' on the console")
+        browser.wait_for(bar_faded, 8, "the bar with its buttons to fade after a while")
+        browser.tap("#canvas")
+        browser.wait_for(f"{bar_shown} && {bar_opacity} === '1'", 5, "the bar again")
+        browser.tap("#stop")
+        browser.wait_for(f"{STATE} === 'ready' && {START_SCREEN_SHOWN}", 5,
+                         "Stop to return to the start screen")
+
+        # Upright: the picture across the whole width, a line under it.
+        browser.phone(390, 844)
+        browser.tap("#start")
+        browser.wait_for(f"{STATE} === 'show'", 10, "a tap to start the show upright")
+        assert browser.evaluate(f"canvas.clientWidth === innerWidth && {shown('#turn')}"), \
+            "upright, the picture is not as wide as the screen or the turn line is missing"
+
+        # A second visit with the network gone: the service worker has the files.
+        browser.wait_for("navigator.serviceWorker.controller !== null", 30,
+                         "the service worker to keep the files")
+        assert not browser.call("Page.getInstallabilityErrors")["installabilityErrors"], \
+            "the page cannot be installed to a home screen"
+        shutil.rmtree(site)  # every request to the server now fails
+        browser.call("Network.enable")
+        browser.call("Network.emulateNetworkConditions", offline=True, latency=0,
+                     downloadThroughput=-1, uploadThroughput=-1)
+        browser.open(url + "index.html")
+        browser.wait_for(f"{STATE} === 'ready'", 30, "the page offline")
+        browser.tap("#start")
+        browser.wait_for(f"{STATE} === 'show' && document.body.dataset.firstFrameMs", 10,
+                         "the show offline")
+        assert not browser.errors, f"page errors: {browser.errors}"
+
+    # No WebGL: the start screen says so, and nothing fails uncaught.
+    with Browser(SCRATCH, ["--disable-3d-apis"]) as browser:
+        browser.open(site_url + "index.html")
+        browser.wait_for(f"{STATE} === 'nowebgl'", 10, "the page to find no WebGL")
+        print("without WebGL: " + browser.evaluate("document.getElementById('start').innerText"))
+        prompt = browser.evaluate("document.getElementById('prompt').textContent")
+        assert "needs WebGL" in prompt, f"no word of WebGL: {prompt}"
         assert not browser.errors, f"page errors: {browser.errors}"
 
 
@@ -212,6 +305,6 @@ def test_weight(url):
 
 
 if __name__ == "__main__":
-    {"stills": test_stills, "live": test_live, "music": test_music,
+    {"stills": test_stills, "live": test_live, "devices": test_devices, "music": test_music,
      "weight": test_weight}[GROUP](serve(SITE))
     print(f"web {GROUP}: passed")
