@@ -42,7 +42,7 @@ class WebKit(Page):
 
     def close(self):
         self.window.destroy()
-        self._spin(lambda: not self.GLib.MainContext.default().pending(), 5)
+        self._spin(lambda: not self.GLib.MainContext.default().pending(), 5, "GTK to settle")
         os.dup2(self.saved_stderr, 2)
         sys.stderr = sys.__stderr__
         self.log.close()
@@ -50,13 +50,13 @@ class WebKit(Page):
     def _on_load_changed(self, view, event):
         self.loaded = self.loaded or event == self.WebKit2.LoadEvent.FINISHED
 
-    def _spin(self, done, seconds):
+    def _spin(self, done, seconds, what):
         """Runs GTK's main loop until done() or the deadline."""
         context = self.GLib.MainContext.default()
         deadline = time.monotonic() + seconds * WAIT_FACTOR
         while not done():
             if time.monotonic() > deadline:
-                raise AssertionError("WebKit did not answer in time")
+                raise AssertionError(f"waited {seconds * WAIT_FACTOR:.0f} s in vain for {what}")
             if not context.iteration(False):
                 time.sleep(0.002)
 
@@ -83,7 +83,7 @@ class WebKit(Page):
         self.view.call_async_javascript_function(
             f"return JSON.stringify(await ({expression}))", -1, None, None, None, None,
             on_result)
-        self._spin(lambda: answer, 60)
+        self._spin(lambda: answer, 60, expression)
         if isinstance(answer[0], AssertionError):
             raise answer[0]
         return None if answer[0].is_undefined() else json.loads(answer[0].to_string())
@@ -92,7 +92,7 @@ class WebKit(Page):
         """Loads url as a new document and waits for its load to finish."""
         self.loaded = False
         self.view.load_uri(url)
-        self._spin(lambda: self.loaded, 30)
+        self._spin(lambda: self.loaded, 30, f"{url} to load")
 
     def before_load(self, source):
         """Runs source in every document the view loads from now on, before its scripts."""
