@@ -44,8 +44,8 @@ class Firefox(Page):
 
     def _note(self, message):
         if message.get("method") == "log.entryAdded":
-            entry = message["params"]
-            self.console.append((entry["level"], entry.get("text") or ""))
+            entry = message["params"]  # console.log comes at level "info", method "log"
+            self.console.append((entry.get("method", entry["level"]), entry.get("text") or ""))
             if entry["level"] == "error":
                 self.errors.append(entry.get("text") or json.dumps(entry))
 
