@@ -12,8 +12,10 @@ out=$root/build-web
 port=${KESSIVAR_WEB_PORT:-8002}
 jobs=${KESSIVAR_WEB_JOBS:-$(nproc)}
 
-# Debian packages the page needs besides the show's own (scripts/setup.sh).
-webPackages=(emscripten chromium python3-websocket dpkg-dev ffmpeg)
+# Debian packages the page needs besides the show's own (scripts/setup.sh); the browsers
+# and the sound server are for its tests.
+webPackages=(emscripten chromium python3-websocket dpkg-dev ffmpeg firefox-esr python3-gi
+             gir1.2-webkit2-4.1 gstreamer1.0-plugins-good pulseaudio pulseaudio-utils)
 
 installPackages() {
   bash scripts/setup.sh

@@ -1,11 +1,14 @@
 """A headless Chromium from Debian on the built page, driven through the DevTools
 protocol: a static server on the site folder, the browser with a fresh profile in the
-test's scratch folder, evaluation, keys, and every console line and exception kept."""
+test's scratch folder, evaluation, keys, and every console line and exception kept.
+Page is what every engine's driver offers (firefox.py and webkit.py are the others):
+open, evaluate, wait_for, before_load, click, screenshot, console and errors."""
 import base64
 import functools
 import http.server
 import json
 import os
+import re
 import shutil
 import subprocess
 import threading
@@ -35,15 +38,52 @@ class _QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-def serve(folder):
-    """Serves folder on a free port of 127.0.0.1 from a thread; returns its base URL."""
-    handler = functools.partial(_QuietHandler, directory=folder)
+class _SlowHandler(_QuietHandler):
+    """A slow line: the show's files (all but the page, its scripts and styles) wait for
+    gate, then come in 16 KB pieces 50 ms apart (at most 320 KB/s a file)."""
+    gate = None  # threading.Event, set by the test
+
+    def copyfile(self, source, outputfile):
+        if re.search(r"(/|\.html|\.js|\.css)$", self.path.split("?")[0]):
+            return super().copyfile(source, outputfile)
+        self.gate.wait(120)
+        while piece := source.read(16384):
+            outputfile.write(piece)
+            time.sleep(0.05)
+
+
+def serve(folder, gate=None):
+    """Serves folder on a free port of 127.0.0.1 from a thread; returns its base URL.
+    With gate (a threading.Event), on a slow line that opens when the gate is set."""
+    handler = functools.partial(type("Handler", (_SlowHandler,), {"gate": gate}) if gate
+                                else _QuietHandler, directory=folder)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return f"http://127.0.0.1:{server.server_address[1]}/"
 
 
-class Browser:
+class Page:
+    """What the drivers share: evaluate(expression) gives a JSON value of the page."""
+
+    def wait_for(self, expression, seconds, what=None):
+        return wait_until(lambda: self.evaluate(expression), seconds, what or expression)
+
+    def bytes_of(self, expression):
+        """The bytes of a Uint8Array expression, carried as base64."""
+        text = self.evaluate(f"""(() => {{ const a = {expression}; let s = '';
+            for (let i = 0; i < a.length; i += 32768)
+              s += String.fromCharCode.apply(null, a.subarray(i, i + 32768));
+            return btoa(s); }})()""")
+        return base64.b64decode(text)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class Browser(Page):
     """One Chromium with one page. console holds (level, text) of every console call,
     errors the text of every console error, uncaught exception and browser error entry."""
 
@@ -79,12 +119,6 @@ class Browser:
         self.process.terminate()
         self.process.wait(timeout=10)
         self.log.close()
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
 
     def _note(self, message):
         method, params = message.get("method"), message.get("params", {})
@@ -126,9 +160,6 @@ class Browser:
         self.evaluate("0")  # takes in the events that came meanwhile
         return (level, text) in self.console
 
-    def wait_for(self, expression, seconds, what=None):
-        return wait_until(lambda: self.evaluate(expression), seconds, what or expression)
-
     def open(self, url):
         """Loads url as a new document and waits for its load event."""
         self.loaded = False
@@ -159,10 +190,12 @@ class Browser:
         """Runs source in every document the page loads from now on, before its scripts."""
         self.call("Page.addScriptToEvaluateOnNewDocument", source=source)
 
-    def bytes_of(self, expression):
-        """The bytes of a Uint8Array expression, carried as base64."""
-        text = self.evaluate(f"""(() => {{ const a = {expression}; let s = '';
-            for (let i = 0; i < a.length; i += 32768)
-              s += String.fromCharCode.apply(null, a.subarray(i, i + 32768));
-            return btoa(s); }})()""")
-        return base64.b64decode(text)
+    def click(self, x, y):
+        """A left click at viewport point x, y (CSS px)."""
+        for kind in ("mousePressed", "mouseReleased"):
+            self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
+                      clickCount=1)
+
+    def screenshot(self):
+        """The viewport as PNG bytes."""
+        return base64.b64decode(self.call("Page.captureScreenshot")["data"])

@@ -1,22 +1,32 @@
-"""The show as a web page, in a real headless Chromium. One group per run:
+"""The show as a web page, in a real browser. One group per run:
   stills  index.html#t=T equals the native capture's frame at T, also at 1440x1080
+  tap     a click during loading, on a slow line, starts the show with sound coming out;
+          a click on the start screen starts a moving picture; no errors
   live    a key starts the show with running sound; space, Escape, again in full screen
   devices a phone's taps and control bar, upright too; a second visit offline; no WebGL
   music   the web music loops without losing or repeating more than 1 ms
   weight  the whole site, each file gzip -9 as a server sends it, is at most 3 MB
-Usage: web_test.py GROUP SITE_DIR SHOW_DIR CAPTURE_PROGRAM WAV_FILE"""
+stills and tap run in ENGINE: chromium (headless, the default; the other groups run only
+there), firefox or webkit, each with an X server and a sound server of the test's own.
+Usage: web_test.py GROUP SITE_DIR SHOW_DIR CAPTURE_PROGRAM WAV_FILE [ENGINE]"""
+import contextlib
 import gzip
 import json
 import os
 import shutil
 import subprocess
 import sys
+import threading
 import wave
 
 from browser import Browser, serve, wait_until
+from desktop import Desktop
+from firefox import Firefox
+from webkit import WebKit
 
 GROUP, SITE, SHOW_DIR, CAPTURE, WAV = sys.argv[1:6]
-SCRATCH = os.path.abspath(f"scratch-{GROUP}")
+ENGINE = sys.argv[6] if len(sys.argv) > 6 else "chromium"
+SCRATCH = os.path.abspath(f"scratch-{GROUP}" + ("" if ENGINE == "chromium" else f"-{ENGINE}"))
 shutil.rmtree(SCRATCH, ignore_errors=True)
 os.makedirs(SCRATCH)
 
@@ -59,6 +69,16 @@ def differing_pixels(web, native, width=WIDTH, height=HEIGHT):
     return plain, shifted
 
 
+@contextlib.contextmanager
+def engine():
+    """The browser of ENGINE and the desktop (display, sound) it runs in."""
+    driver = {"chromium": Browser, "firefox": Firefox, "webkit": WebKit}[ENGINE]
+    with Desktop(SCRATCH) as desktop:
+        os.environ.update(desktop.env)
+        with driver(SCRATCH) as browser:
+            yield browser, desktop
+
+
 def test_stills(url):
     frames = os.path.join(SCRATCH, "native")
     capture_env = {**os.environ, "EGL_PLATFORM": "surfaceless"}
@@ -73,7 +93,7 @@ def test_stills(url):
     stills.append((large_at, large, f"#t={large_at}&size=%dx%d" % large,
                    os.path.join(SCRATCH, "large", "frame-000000.png")))
     failures = []
-    with Browser(SCRATCH) as browser:
+    with engine() as (browser, desktop):
         for n, (t, size, hash_, frame) in enumerate(stills):
             browser.open(f"{url}index.html?still={n}{hash_}")  # a new document each
             browser.wait_for("document.body.dataset.still === 'ready'", 60, f"the still {hash_}")
@@ -239,6 +259,80 @@ def test_devices(site_url):
         assert not browser.errors, f"page errors: {browser.errors}"
 
 
+PROMPT = "document.getElementById('prompt').textContent"
+SOUND = "audioProbe.contexts.map(c => c.state + ' at ' + c.currentTime.toFixed(2) + ' s')"
+
+
+def picture(png):
+    """A screenshot as 160x120 rgb24 bytes."""
+    return subprocess.run(["ffmpeg", "-v", "error", "-f", "png_pipe", "-i", "-", "-vf",
+                           "scale=160:120", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
+                          input=png, check=True, capture_output=True).stdout
+
+
+# Faults of the page that an engine has today, by engine: the case that finds one reports
+# it and the group goes on; once the fault is mended, the case fails until its entry goes.
+KNOWN_FAULTS = {"webkit": ["silent after a click while loading"]}
+
+
+@contextlib.contextmanager
+def known_fault(fault):
+    if fault not in KNOWN_FAULTS.get(ENGINE, []):
+        yield
+        return
+    try:
+        yield
+    except AssertionError as error:
+        print(f"known fault in {ENGINE}, {fault}: {error}")
+    else:
+        raise AssertionError(f"{ENGINE} is no longer {fault}: remove it from KNOWN_FAULTS")
+
+
+def test_tap(url):
+    gate = threading.Event()
+    with engine() as (browser, desktop):
+        browser.before_load(AUDIO_PROBE)
+        # On a slow line, a click while the files still come: once they are in, the show
+        # starts with its sound coming out of the sound server, as the click asked.
+        browser.open(serve(SITE, gate) + "index.html")
+        browser.wait_for(f"{PROMPT}.startsWith('Loading')", 30, "the start screen, loading")
+        assert desktop.loudest() == 0, "sound before the click"
+        browser.click(320, 240)
+        print(f"a click while loading: the page says {browser.evaluate(PROMPT)!r}")
+        gate.set()
+        browser.wait_for("document.body.dataset.firstFrameMs !== undefined", 60,
+                         "the show to start once the files are in")
+        with known_fault("silent after a click while loading"):
+            try:
+                browser.wait_for(f"audioProbe.contexts.length > 0 && {SOUND}.every("
+                                 "s => s.startsWith('running') && !s.endsWith(' 0.00 s'))", 15,
+                                 "a running audio context with its clock moving")
+            finally:
+                print(f"audio contexts after the show started: {browser.evaluate(SOUND)}")
+            peak = wait_until(lambda: desktop.loudest(), 15, "sound out of the sound server")
+            print(f"sound out: peak {peak} of 32768 in 0.3 s")
+
+        # A click on the start screen starts a picture that moves.
+        browser.open(url + "index.html")
+        browser.wait_for(f"/^(Click|Tap)/.test({PROMPT})", 30, "the start screen's invitation")
+        browser.click(320, 240)
+        browser.wait_for("document.body.dataset.firstFrameMs !== undefined", 10,
+                         "the first show frame")
+        first = picture(browser.screenshot())
+        size = len(first) // 3
+
+        def moved():
+            now = picture(browser.screenshot())
+            changed = sum(any(abs(now[i + c] - first[i + c]) > 16 for c in range(3))
+                          for i in range(0, len(now), 3))
+            lit = sum(max(now[i:i + 3]) > 40 for i in range(0, len(now), 3))
+            return (changed, lit) if changed > size // 100 and lit > size // 10 else None
+        changed, lit = wait_until(moved, 10, "the picture to move")
+        print(f"a click starts the show: {100 * changed / size:.1f} % of the picture changed, "
+              f"{100 * lit / size:.1f} % lit")
+        assert not browser.errors, f"page errors: {browser.errors}"
+
+
 # Renders the decoded web music looping across its end through Web Audio, and finds
 # where the WAV's own samples sit before and after the loop point (correlation).
 LOOP_PROBE = """(async (before, after, window, search) => {
@@ -305,6 +399,6 @@ def test_weight(url):
 
 
 if __name__ == "__main__":
-    {"stills": test_stills, "live": test_live, "devices": test_devices, "music": test_music,
-     "weight": test_weight}[GROUP](serve(SITE))
-    print(f"web {GROUP}: passed")
+    {"stills": test_stills, "tap": test_tap, "live": test_live, "devices": test_devices,
+     "music": test_music, "weight": test_weight}[GROUP](serve(SITE))
+    print(f"web {GROUP} in {ENGINE}: passed")
