@@ -422,24 +422,11 @@ std::vector<float> mixLoop(const Song& song, Buses& b) {
   });
 }
 
-// Gain to the target loudness, then the limiter; the limiter lowers the
-// loudness a little, so the gain is corrected and the pass repeated.
-void master(std::vector<float>& mix, const MasterSettings& s) {
+// The loop times gain, then limited to the ceiling.
+void master(std::vector<float>& mix, float gain, const MasterSettings& s) {
   const float ceiling = float(std::pow(10.0, s.ceilingDbfs / 20.0));
-  const double raw = loudnessLufs(mix);
-  if (raw < -150.0) return;
-  double gainDb = s.targetLufs - raw;
-  std::vector<float> out;
-  for (int pass = 0; pass < 3; ++pass) {
-    out = mix;
-    const float g = float(std::pow(10.0, gainDb / 20.0));
-    for (float& x : out) x *= g;
-    limitLoop(out, ceiling, sampleRate / 400, 0.08f);
-    const double got = loudnessLufs(out);
-    if (std::fabs(got - s.targetLufs) < 0.05) break;  // usually after the second pass
-    gainDb += s.targetLufs - got;
-  }
-  mix.swap(out);
+  for (float& x : mix) x *= gain;
+  limitLoop(mix, ceiling, sampleRate / 400, 0.08f);
 }
 
 void putLe(std::vector<uint8_t>& b, uint32_t v, int bytes) {
@@ -465,8 +452,26 @@ std::vector<float> renderSong(const Song& song, int soloTrack, bool doMaster,
   foldTail(b.delay, frames);
   foldTail(b.reverb, frames);
   std::vector<float> mix = mixLoop(song, b);
-  if (doMaster) master(mix, settings);
+  if (doMaster) master(mix, song.masterGain, settings);
   return mix;
+}
+
+float measureMasterGain(const Song& song, const MasterSettings& s) {
+  const std::vector<float> mix = renderSong(song, -1, false);
+  const double raw = loudnessLufs(mix);
+  if (mix.empty() || raw < -150.0) return 1.0f;
+  // The limiter lowers the loudness a little, so the gain is corrected and tried again.
+  double gainDb = s.targetLufs - raw;
+  float gain = 1.0f;
+  for (int pass = 0; pass < 3; ++pass) {
+    std::vector<float> out = mix;
+    gain = float(std::pow(10.0, gainDb / 20.0));
+    master(out, gain, s);
+    const double got = loudnessLufs(out);
+    if (std::fabs(got - s.targetLufs) < 0.05) break;  // usually after the second pass
+    gainDb += s.targetLufs - got;
+  }
+  return gain;
 }
 
 std::vector<uint8_t> wavBytes(const std::vector<float>& stereo) {
