@@ -14,13 +14,11 @@
 #include "app/composer.h"
 #include "app/shell.h"
 #include "assets/assets.h"
-#include "audio/music.h"
 #include "scroller/scroller.h"
 #include "scroller/typeset.h"
 
 static bool showRunning;     // between webStartShow and webStopShow
 static double showStartedAt;  // emscripten_get_now() at webStartShow, ms
-static uintptr_t showRuns;    // webStartShow calls so far
 
 // Show time for the composer: milliseconds since the gesture that started the show,
 // on both of its clocks (as the capture drives them).
@@ -36,35 +34,24 @@ static void onAnimationFrame() {
   onDisplay();
 }
 
-// The music for the show that runs as run number run: opened (and decoded) a moment
-// after the first frame, so that setting up the sound does not hold the picture back.
-static void onMusicDue(void* run) {
-  if (showRunning && uintptr_t(run) == showRuns) {
-    openMusic();
-    startMusic();
-  }
-}
-
 extern "C" {
 
-// The show from show time 0 with its music, as a fresh launch has it.
+// The show from show time 0, as a fresh launch has it; the page plays its music
+// (web/music.js), following the show's time from this call on.
 EMSCRIPTEN_KEEPALIVE void webStartShow() {
   if (showRunning) return;
   resetComposer();
   resetScroller();
   showStartedAt = emscripten_get_now();
   showRunning = true;
-  ++showRuns;
   setShowClock();
   onDisplay();
-  emscripten_async_call(onMusicDue, (void*)uintptr_t(showRuns), 0);
 }
 
-// Escape: the music stops and the picture goes black, ready for webStartShow again.
+// Escape: the picture goes black, ready for webStartShow again.
 EMSCRIPTEN_KEEPALIVE void webStopShow() {
   if (!showRunning) return;
   showRunning = false;
-  closeMusic();
   glClear(GL_COLOR_BUFFER_BIT);
 }
 
@@ -89,8 +76,7 @@ EMSCRIPTEN_KEEPALIVE void webDrawStill(double seconds) {
 
 }  // extern "C"
 
-// Start-up as the show does it in a window, less the music, which waits for the viewer's
-// gesture.
+// Start-up as the show does it in a window, less the music, which is the page's.
 int main(int argc, char** argv) {
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_DOUBLE);

@@ -12,6 +12,7 @@ var Module = (function () {
   let ready = false;        // main has run: the show can start
   let startWanted = null;   // the gesture's time stamp when it came before ready
   let running = false;      // between start and stop
+  let shownAt = 0;          // performance.now() when the show started: its time 0
 
   const body = document.body;
   const prompt = document.getElementById('prompt');
@@ -27,14 +28,20 @@ var Module = (function () {
 
   function start(gestureTime) {
     if (running) return;
+    // The music (music.js) starts in the gesture's own handler, after the picture (making
+    // an audio context can take a while), and follows the show's time.
+    const sound = () => startSound(() => (running ? performance.now() - shownAt : null));
     if (!ready) {
+      sound();
       startWanted = gestureTime;
       prompt.textContent = 'Starting\u2026';
       return;
     }
     running = true;
+    shownAt = performance.now();
     body.classList.add('show');
     Module._webStartShow();
+    sound();
     requestAnimationFrame(() => {
       body.dataset.firstFrameMs = (performance.now() - gestureTime).toFixed(1);
     });
@@ -43,6 +50,7 @@ var Module = (function () {
   function stop() {
     if (!running) return;
     running = false;
+    stopSound();
     Module._webStopShow();
     body.classList.remove('show');
     prompt.textContent = 'Click, tap or press a key to play again';
@@ -82,8 +90,6 @@ var Module = (function () {
   function loadFiles() {
     Module.addRunDependency('show files');
     const wanted = pictures.map((p) => fetchFile(p, p));
-    // The show opens its music as ninja.wav and reads it by content, not by name.
-    if (!stillTime) wanted.push(fetchFile('ninja.ogg', 'ninja.wav'));
     Promise.all(wanted).then(() => Module.removeRunDependency('show files'));
   }
 
@@ -112,7 +118,6 @@ var Module = (function () {
   window.addEventListener('hashchange', () => location.reload());
   return {
     canvas: document.getElementById('canvas'),
-    noAudioDecoding: true,   // the music is decoded by Web Audio when the show opens it
     noImageDecoding: true,
     preRun: [loadFiles],
     postRun: [onReady],
