@@ -85,16 +85,20 @@ buildShowFiles() {
   cmake --build "$out/native" -j"$jobs" --target pictures music
 }
 
+# The show's files by their one list: the music's name, then the pictures'.
+showMusic() { awk '!/^#/ && $1 == "music" {print $2}' assets/show_files.txt; }
+showPictures() { awk '!/^#/ && NF && $1 != "music" {print $2}' assets/show_files.txt; }
+
 buildPage() {
   export NODE_PATH=/usr/share/nodejs
   emcmake cmake -S web -B "$out/wasm" -DCMAKE_BUILD_TYPE=Release \
     -DZLIB_SOURCE="$out/src/zlib" -DPNG_SOURCE="$out/src/libpng1.6" \
     -DSITE_DIR="$out/site" >/dev/null
   cmake --build "$out/wasm" -j"$jobs"
-  rm -f "$out/site/ninja.ogg"  # the music is made in the page now; an older build had it
+  rm -f "$out/site/"*.ogg  # the music is made in the page now; an older build had it encoded
   local f
-  for f in font trainer ksvlayer writer2 logo footer kortit5; do
-    cp -p "$out/native/show/$f.png" "$out/site/$f.png"
+  for f in $(showPictures); do
+    cp -p "$out/native/show/$f" "$out/site/$f"
   done
 }
 

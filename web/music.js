@@ -15,8 +15,7 @@ var kessivarMusic = {
   context: null,        // the page's one AudioContext, made in the first gesture
   clock: null,          // show time in ms (or null); set by startSound, null after stopSound
   source: null,         // the buffer source playing, null while silent
-  wantedAt: 0,          // performance.now() of the last startSound
-  joinedAfterMs: null,  // from the last startSound to its music starting, ms
+  joinedAtMs: null,     // the show's time when its music began, ms
 };
 
 (function () {
@@ -44,7 +43,7 @@ var kessivarMusic = {
     source.connect(music.context.destination);
     source.start(0, frame / rate);
     music.source = source;
-    music.joinedAfterMs = performance.now() - music.wantedAt;
+    music.joinedAtMs = ms;
   }
 
   // One message of the worker: a block of the loop, the end of the render, or its failure.
@@ -91,7 +90,6 @@ var kessivarMusic = {
     }
     music.context.resume();
     music.clock = showClockMs;
-    music.wantedAt = performance.now();
     join();
   };
 

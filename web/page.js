@@ -6,8 +6,7 @@
 'use strict';
 
 var Module = (function () {
-  const pictures = ['font.png', 'trainer.png', 'ksvlayer.png', 'writer2.png', 'logo.png',
-                    'footer.png', 'kortit5.png'];
+  const files = kessivarShowFiles;  // the show's files by name (show_files.js)
   const stillTime = /^#t=(\d+(?:\.\d*)?|\.\d+)$/.exec(location.hash);
   let ready = false;        // main has run: the show can start
   let startWanted = null;   // the gesture's time stamp when it came before ready
@@ -89,7 +88,7 @@ var Module = (function () {
 
   function loadFiles() {
     Module.addRunDependency('show files');
-    const wanted = pictures.map((p) => fetchFile(p, p));
+    const wanted = files.pictures.map((p) => fetchFile(p, p));
     Promise.all(wanted).then(() => Module.removeRunDependency('show files'));
   }
 
