@@ -374,45 +374,48 @@ void sequence(const Song& song, const Score& score, int solo, Buses& out) {
 }
 
 // Adds everything past `frames` onto the start (wrapping as often as needed) and
-// cuts the buffer to `frames`.
+// cuts the buffer, and its memory, to `frames`.
 void foldTail(std::vector<float>& buf, long frames) {
   for (size_t i = 2 * frames; i < buf.size(); ++i) buf[i % (2 * frames)] += buf[i];
   buf.resize(2 * frames);
+  buf.shrink_to_fit();
 }
 
-// Runs an effect over a loop: first over its last warmSeconds (so the state at
-// the end is known), then over the whole loop, writing the effect's output.
+// Runs an effect over a loop in place: first over its last warmSeconds (so the
+// state at the end is known), then over the whole loop, each frame's input
+// replaced by the effect's output. step takes its input by value.
 template <class Step>
-std::vector<float> effectLoop(const std::vector<float>& in, Step step) {
-  const long frames = long(in.size() / 2);
+void effectLoop(std::vector<float>& buf, Step step) {
+  const long frames = long(buf.size() / 2);
   const long warm = std::min(frames, long(warmSeconds * sampleRate));
-  std::vector<float> out(in.size());
   float l, r;
-  for (long i = frames - warm; i < frames; ++i) step(in[2 * i], in[2 * i + 1], l, r);
-  for (long i = 0; i < frames; ++i) step(in[2 * i], in[2 * i + 1], out[2 * i], out[2 * i + 1]);
-  return out;
+  for (long i = frames - warm; i < frames; ++i) step(buf[2 * i], buf[2 * i + 1], l, r);
+  for (long i = 0; i < frames; ++i) step(buf[2 * i], buf[2 * i + 1], buf[2 * i], buf[2 * i + 1]);
 }
 
 // Mix of dry signal and effect returns, with DC removed (one-pole high-pass, 12 Hz).
+// Works in the buses' own memory (a render of the whole song holds several of them);
+// the mix is taken from b.dry and the sends are freed.
 std::vector<float> mixLoop(const Song& song, Buses& b) {
   Delay delay;
   delayInit(delay, int(std::lround(song.delayRows * song.samplesPerRow)), song.delayFeedback, 0.35f);
   Reverb reverb;
   reverbInit(reverb, song.reverbRoom, song.reverbDamp);
-  std::vector<float> echo = effectLoop(b.delay, [&](float l, float r, float& ol, float& or_) {
+  effectLoop(b.delay, [&](float l, float r, float& ol, float& or_) {
     delayStep(delay, l, r, ol, or_);
     narrow(ol, or_, delayWidth);
   });
-  std::vector<float> room = effectLoop(b.reverb, [&](float l, float r, float& ol, float& or_) {
+  effectLoop(b.reverb, [&](float l, float r, float& ol, float& or_) {
     reverbStep(reverb, l, r, ol, or_);
     narrow(ol, or_, reverbWidth);
   });
-  std::vector<float> mix(b.dry.size());
+  std::vector<float> mix = std::move(b.dry);
   for (size_t i = 0; i < mix.size(); ++i)
-    mix[i] = b.dry[i] + song.delayLevel * echo[i] + song.reverbLevel * room[i];
+    mix[i] = mix[i] + song.delayLevel * b.delay[i] + song.reverbLevel * b.reverb[i];
+  b = Buses{};
   const float coef = float(std::exp(-2.0 * pi * 12.0 / sampleRate));
   float xPrev[2] = {0, 0}, yPrev[2] = {0, 0};
-  return effectLoop(mix, [&](float l, float r, float& ol, float& or_) {
+  effectLoop(mix, [&](float l, float r, float& ol, float& or_) {
     float in[2] = {l, r}, *out[2] = {&ol, &or_};
     for (int c = 0; c < 2; ++c) {
       yPrev[c] = flushTiny(in[c] - xPrev[c] + coef * yPrev[c]);
@@ -420,6 +423,7 @@ std::vector<float> mixLoop(const Song& song, Buses& b) {
       *out[c] = yPrev[c];
     }
   });
+  return mix;
 }
 
 // The loop times gain, then limited to the ceiling.
