@@ -23,13 +23,15 @@ var kessivarMusic = {
   const music = kessivarMusic;
   let waiting = 0;     // timer of join's next look while the music waits for the show
 
-  // Starts the loop at the show's time, once the loop, the show and the context are all
-  // there; until then it looks again every 20 ms.
+  // Starts the loop at the show's time, once the loop, a running context and the show
+  // are all there. The worker's last message and the context's state changes call it;
+  // while only the show is missing, it looks again every 20 ms.
   function join() {
     clearTimeout(waiting);
     if (!music.clock || music.source || !music.complete) return;
+    if (music.context.state !== 'running') return;
     const ms = music.clock();
-    if (ms === null || music.context.state !== 'running') {
+    if (ms === null) {
       waiting = setTimeout(join, 20);
       return;
     }
