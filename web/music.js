@@ -11,7 +11,9 @@
 var kessivarMusic = {
   loop: null,           // AudioBuffer of the whole piece, filled block by block by the worker
   complete: false,      // every block is in loop
-  renderMs: null,       // how long the worker's render took, ms
+  renderMs: null,       // how long the worker's render (or its reading of a kept one) took, ms
+  cached: false,        // the loop was kept from an earlier visit, not rendered
+  kept: false,          // the rendered loop is stored for the next visit
   context: null,        // the page's one AudioContext, made in the first gesture
   clock: null,          // show time in ms (or null); set by startSound, null after stopSound
   source: null,         // the buffer source playing, null while silent
@@ -54,10 +56,15 @@ var kessivarMusic = {
       console.warn(`music: ${data.error}; the show runs silently`);
       return;
     }
+    if ('kept' in data) {
+      music.kept = data.kept;
+      return;
+    }
     if (!music.loop)
       music.loop = new AudioBuffer({numberOfChannels: 2, length: data.frames, sampleRate: rate});
     if (!data.pcm) {
       music.renderMs = data.renderMs;
+      music.cached = data.cached;
       music.complete = true;
       join();
       return;
