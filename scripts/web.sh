@@ -85,8 +85,7 @@ buildShowFiles() {
   cmake --build "$out/native" -j"$jobs" --target pictures music
 }
 
-# The show's files by their one list: the music's name, then the pictures'.
-showMusic() { awk '!/^#/ && $1 == "music" {print $2}' assets/show_files.txt; }
+# The show's pictures by its one list of files.
 showPictures() { awk '!/^#/ && NF && $1 != "music" {print $2}' assets/show_files.txt; }
 
 buildPage() {
