@@ -15,13 +15,11 @@
 #include "app/composer.h"
 #include "app/shell.h"
 #include "app/startup.h"
-#include "audio/music.h"
 #include "scroller/scroller.h"
 #include "scroller/typeset.h"
 
 static bool showRunning;     // between webStartShow and webStopShow
 static double showStartedAt;  // emscripten_get_now() at webStartShow, ms
-static uintptr_t showRuns;    // webStartShow calls so far
 
 // Show time for the composer: milliseconds since the gesture that started the show,
 // on both of its clocks (as the capture drives them).
@@ -37,41 +35,25 @@ static void onAnimationFrame() {
   onDisplay();
 }
 
-// The music for the show that runs as run number run: opened (and decoded) a moment
-// after the first frame, so that setting up the sound does not hold the picture back.
-static void onMusicDue(void* run) {
-  if (showRunning && uintptr_t(run) == showRuns) {
-    openMusic();
-    startMusic();
-  }
-}
-
 extern "C" {
 
-// The show from show time 0, as a fresh launch has it; its music follows (webStartMusic).
+// The show from show time 0, as a fresh launch has it; the page plays its music
+// (web/music.js), following the show's time from this call on.
 EMSCRIPTEN_KEEPALIVE void webStartShow() {
   if (showRunning) return;
   resetComposer();
   resetScroller();
   showStartedAt = emscripten_get_now();
   showRunning = true;
-  ++showRuns;
   setShowClock();
   onDisplay();
 }
 
-// Escape: the music stops and the picture goes black, ready for webStartShow again.
+// Escape: the picture goes black, ready for webStartShow again.
 EMSCRIPTEN_KEEPALIVE void webStopShow() {
   if (!showRunning) return;
   showRunning = false;
-  closeMusic();
   glClear(GL_COLOR_BUFFER_BIT);
-}
-
-// The music for the running show, from its beginning, once the page has its file (or
-// knows that it cannot have it): a moment after the first frame at the earliest.
-EMSCRIPTEN_KEEPALIVE void webStartMusic() {
-  emscripten_async_call(onMusicDue, (void*)uintptr_t(showRuns), 0);
 }
 
 // The canvas now has width x height pixels: the show's 4:3 picture goes in the middle,
@@ -101,8 +83,8 @@ EMSCRIPTEN_KEEPALIVE void webDrawStill(double seconds) {
 
 }  // extern "C"
 
-// The page's own surface, the canvas, then the show's loading; the music waits for the
-// viewer's gesture, and the browser's animation frames take the place of the main loop.
+// The page's own surface, the canvas, then the show's loading; the music is the page's
+// (web/music.js), and the browser's animation frames take the place of the main loop.
 int main(int argc, char** argv) {
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_DOUBLE);

@@ -24,7 +24,6 @@ var Module = (function () {
   let startWanted = null;   // the gesture's time stamp when it came before ready
   let showStartedAt = 0;    // performance.now() when the show started, ms
   let barTimer = 0;         // hides the control bar; 0 when it is hidden
-  let musicSettled = false; // the music file is in the file system, or cannot be had
 
   function setState(state) { body.dataset.state = state; }
   function state() { return body.dataset.state; }
@@ -38,11 +37,11 @@ var Module = (function () {
     return state() === 'show' ? performance.now() - showStartedAt : null;
   }
 
-  // The music's side (a script of its own, when the page has one) starts inside the
-  // gesture's own handler, where every browser lets sound begin, even while the files
-  // are still coming; it follows the show through showClockMs.
-  function soundStart() { if (typeof startSound === 'function') startSound(showClockMs); }
-  function soundStop() { if (typeof stopSound === 'function') stopSound(); }
+  // The music (music.js) starts inside the gesture's own handler, where every browser
+  // lets sound begin, even while the files are still coming; it follows the show through
+  // showClockMs.
+  function soundStart() { startSound(showClockMs); }
+  function soundStop() { stopSound(); }
 
   // Bytes received of every file the start waits for, against the lengths the server
   // announced; a compressed reply counts once it is whole.
@@ -138,7 +137,6 @@ var Module = (function () {
     fitCanvas();
     showStartedAt = performance.now();
     Module._webStartShow();
-    if (musicSettled) Module._webStartMusic();
     requestAnimationFrame(() => {
       body.dataset.firstFrameMs = (performance.now() - gestureTime).toFixed(1);
     });
@@ -252,13 +250,11 @@ var Module = (function () {
   }
 
   // The program and the pictures are asked for together, and the program's script once
-  // WebGL is known to be there. The music file, larger than all of them, is asked for
-  // once they are in, so that it does not share the line with them; the start does not
-  // wait for it.
+  // WebGL is known to be there. The music is the page's own (music.js), made in a worker.
   function loadFiles() {
     const program = compileProgram();
     const images = pictures.map((name) => fetchBytes(name, true));
-    return {program, images, music: Promise.resolve(null)};
+    return {program, images};
   }
 
   function loadScript(files) {
@@ -267,10 +263,6 @@ var Module = (function () {
     script.async = true;
     script.onerror = failed;
     document.body.appendChild(script);
-    if (!still) {
-      files.music = Promise.all([files.program, ...files.images])
-        .then(() => fetchBytes(showFiles.musicOgg), () => null);
-    }
   }
 
   function drawStill() {
@@ -321,7 +313,6 @@ var Module = (function () {
   return {
     canvas,
     preinitializedWebGLContext: gl,
-    noAudioDecoding: true,   // the music is decoded by Web Audio when the show opens it
     noImageDecoding: true,
     // The program the page has already asked for and compiled.
     instantiateWasm(imports, receive) {
@@ -334,12 +325,6 @@ var Module = (function () {
       Promise.all(files.images).then((images) => {
         images.forEach((bytes, i) => { if (bytes) Module.FS.writeFile(pictures[i], bytes); });
         Module.removeRunDependency('show files');
-      });
-      // The show opens its music by its own name and reads it by content, not by name.
-      files.music.then((bytes) => {
-        if (bytes) Module.FS.writeFile(showFiles.music, bytes);
-        musicSettled = true;
-        if (state() === 'show') Module._webStartMusic();
       });
     }],
     postRun: [onReady],

@@ -1,7 +1,7 @@
 // The rendered music as the show plays it: the WAV the build made (SHOW_WAV) is
 // well-formed, of the right length, loud enough but never clipping, loops without a
-// click, and a second render gives the same bytes. Also the song data's checks and
-// the loop wrap.
+// click, and a second render gives the same bytes; the gain the song keeps is the
+// measured one. Also the song data's checks and the loop wrap.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -197,4 +197,11 @@ TEST(ShowMusic, RendersTheSameBytesEveryTime) {
   ASSERT_EQ(first.size(), second.size());
   auto diff = std::mismatch(first.begin(), first.end(), second.begin());
   EXPECT_TRUE(diff.first == first.end()) << "first difference at byte " << (diff.first - first.begin());
+}
+
+// The gain the song keeps (so that a render can go without measuring the whole song
+// first) is still the one measuring gives: a change to the song must bring a new one.
+TEST(ShowMusic, FixedMasterGainIsTheMeasuredOne) {
+  EXPECT_EQ(measureMasterGain(ninjaSong), ninjaSong.masterGain)
+      << "run synth --gain and put its line into the song";
 }

@@ -1,6 +1,7 @@
 // synth: renders the show's music.
 //   synth OUT.wav            the finished loop
 //   synth OUT.wav STEMDIR    also one raw WAV per track in STEMDIR (not mastered)
+//   synth --gain             measures the song's masterGain, for song.cpp
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -9,7 +10,7 @@
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: synth OUT.wav [STEMDIR]\n");
+    std::fprintf(stderr, "usage: synth OUT.wav [STEMDIR] | synth --gain\n");
     return 2;
   }
   const synth::Song& song = synth::ninjaSong;
@@ -17,6 +18,11 @@ int main(int argc, char** argv) {
   if (!err.empty()) {
     std::fprintf(stderr, "synth: %s\n", err.c_str());
     return 1;
+  }
+  if (std::string(argv[1]) == "--gain") {
+    const float gain = synth::measureMasterGain(song);
+    std::printf(".masterGain = %af,  // %.9g, measured by synth --gain\n", double(gain), double(gain));
+    return 0;
   }
   auto start = std::chrono::steady_clock::now();
   std::vector<float> mix = synth::renderSong(song, -1, true);

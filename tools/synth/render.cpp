@@ -374,45 +374,48 @@ void sequence(const Song& song, const Score& score, int solo, Buses& out) {
 }
 
 // Adds everything past `frames` onto the start (wrapping as often as needed) and
-// cuts the buffer to `frames`.
+// cuts the buffer, and its memory, to `frames`.
 void foldTail(std::vector<float>& buf, long frames) {
   for (size_t i = 2 * frames; i < buf.size(); ++i) buf[i % (2 * frames)] += buf[i];
   buf.resize(2 * frames);
+  buf.shrink_to_fit();
 }
 
-// Runs an effect over a loop: first over its last warmSeconds (so the state at
-// the end is known), then over the whole loop, writing the effect's output.
+// Runs an effect over a loop in place: first over its last warmSeconds (so the
+// state at the end is known), then over the whole loop, each frame's input
+// replaced by the effect's output. step takes its input by value.
 template <class Step>
-std::vector<float> effectLoop(const std::vector<float>& in, Step step) {
-  const long frames = long(in.size() / 2);
+void effectLoop(std::vector<float>& buf, Step step) {
+  const long frames = long(buf.size() / 2);
   const long warm = std::min(frames, long(warmSeconds * sampleRate));
-  std::vector<float> out(in.size());
   float l, r;
-  for (long i = frames - warm; i < frames; ++i) step(in[2 * i], in[2 * i + 1], l, r);
-  for (long i = 0; i < frames; ++i) step(in[2 * i], in[2 * i + 1], out[2 * i], out[2 * i + 1]);
-  return out;
+  for (long i = frames - warm; i < frames; ++i) step(buf[2 * i], buf[2 * i + 1], l, r);
+  for (long i = 0; i < frames; ++i) step(buf[2 * i], buf[2 * i + 1], buf[2 * i], buf[2 * i + 1]);
 }
 
 // Mix of dry signal and effect returns, with DC removed (one-pole high-pass, 12 Hz).
+// Works in the buses' own memory (a render of the whole song holds several of them);
+// the mix is taken from b.dry and the sends are freed.
 std::vector<float> mixLoop(const Song& song, Buses& b) {
   Delay delay;
   delayInit(delay, int(std::lround(song.delayRows * song.samplesPerRow)), song.delayFeedback, 0.35f);
   Reverb reverb;
   reverbInit(reverb, song.reverbRoom, song.reverbDamp);
-  std::vector<float> echo = effectLoop(b.delay, [&](float l, float r, float& ol, float& or_) {
+  effectLoop(b.delay, [&](float l, float r, float& ol, float& or_) {
     delayStep(delay, l, r, ol, or_);
     narrow(ol, or_, delayWidth);
   });
-  std::vector<float> room = effectLoop(b.reverb, [&](float l, float r, float& ol, float& or_) {
+  effectLoop(b.reverb, [&](float l, float r, float& ol, float& or_) {
     reverbStep(reverb, l, r, ol, or_);
     narrow(ol, or_, reverbWidth);
   });
-  std::vector<float> mix(b.dry.size());
+  std::vector<float> mix = std::move(b.dry);
   for (size_t i = 0; i < mix.size(); ++i)
-    mix[i] = b.dry[i] + song.delayLevel * echo[i] + song.reverbLevel * room[i];
+    mix[i] = mix[i] + song.delayLevel * b.delay[i] + song.reverbLevel * b.reverb[i];
+  b = Buses{};
   const float coef = float(std::exp(-2.0 * pi * 12.0 / sampleRate));
   float xPrev[2] = {0, 0}, yPrev[2] = {0, 0};
-  return effectLoop(mix, [&](float l, float r, float& ol, float& or_) {
+  effectLoop(mix, [&](float l, float r, float& ol, float& or_) {
     float in[2] = {l, r}, *out[2] = {&ol, &or_};
     for (int c = 0; c < 2; ++c) {
       yPrev[c] = flushTiny(in[c] - xPrev[c] + coef * yPrev[c]);
@@ -420,26 +423,14 @@ std::vector<float> mixLoop(const Song& song, Buses& b) {
       *out[c] = yPrev[c];
     }
   });
+  return mix;
 }
 
-// Gain to the target loudness, then the limiter; the limiter lowers the
-// loudness a little, so the gain is corrected and the pass repeated.
-void master(std::vector<float>& mix, const MasterSettings& s) {
+// The loop times gain, then limited to the ceiling.
+void master(std::vector<float>& mix, float gain, const MasterSettings& s) {
   const float ceiling = float(std::pow(10.0, s.ceilingDbfs / 20.0));
-  const double raw = loudnessLufs(mix);
-  if (raw < -150.0) return;
-  double gainDb = s.targetLufs - raw;
-  std::vector<float> out;
-  for (int pass = 0; pass < 3; ++pass) {
-    out = mix;
-    const float g = float(std::pow(10.0, gainDb / 20.0));
-    for (float& x : out) x *= g;
-    limitLoop(out, ceiling, sampleRate / 400, 0.08f);
-    const double got = loudnessLufs(out);
-    if (std::fabs(got - s.targetLufs) < 0.05) break;  // usually after the second pass
-    gainDb += s.targetLufs - got;
-  }
-  mix.swap(out);
+  for (float& x : mix) x *= gain;
+  limitLoop(mix, ceiling, sampleRate / 400, 0.08f);
 }
 
 void putLe(std::vector<uint8_t>& b, uint32_t v, int bytes) {
@@ -465,8 +456,26 @@ std::vector<float> renderSong(const Song& song, int soloTrack, bool doMaster,
   foldTail(b.delay, frames);
   foldTail(b.reverb, frames);
   std::vector<float> mix = mixLoop(song, b);
-  if (doMaster) master(mix, settings);
+  if (doMaster) master(mix, song.masterGain, settings);
   return mix;
+}
+
+float measureMasterGain(const Song& song, const MasterSettings& s) {
+  const std::vector<float> mix = renderSong(song, -1, false);
+  const double raw = loudnessLufs(mix);
+  if (mix.empty() || raw < -150.0) return 1.0f;
+  // The limiter lowers the loudness a little, so the gain is corrected and tried again.
+  double gainDb = s.targetLufs - raw;
+  float gain = 1.0f;
+  for (int pass = 0; pass < 3; ++pass) {
+    std::vector<float> out = mix;
+    gain = float(std::pow(10.0, gainDb / 20.0));
+    master(out, gain, s);
+    const double got = loudnessLufs(out);
+    if (std::fabs(got - s.targetLufs) < 0.05) break;  // usually after the second pass
+    gainDb += s.targetLufs - got;
+  }
+  return gain;
 }
 
 std::vector<uint8_t> wavBytes(const std::vector<float>& stereo) {

@@ -11,7 +11,7 @@
 namespace synth {
 
 struct MasterSettings {
-  double targetLufs = -14.0;   // integrated loudness of the finished loop
+  double targetLufs = -14.0;   // integrated loudness of the finished loop (measureMasterGain)
   double ceilingDbfs = -1.3;   // true peak (4x oversampled) after limiting
 };
 
@@ -25,11 +25,17 @@ long songFrames(const Song& song);
 // One pass of the song as interleaved stereo floats, songFrames() frames long,
 // made to loop: notes and effect tails that ring past the end are carried into
 // the start. soloTrack >= 0 renders only that track (with its effect returns).
-// With master set, the loop is brought to settings.targetLufs and limited to
+// With master set, the loop is multiplied by song.masterGain and limited to
 // settings.ceilingDbfs; without it the raw mix is returned. The song must pass
 // songCheck; otherwise an empty buffer is returned.
 std::vector<float> renderSong(const Song& song, int soloTrack, bool master,
                               const MasterSettings& settings = MasterSettings{});
+
+// The masterGain that brings the song's mastered loop to settings.targetLufs (within
+// 0.05 LU, or the third try): the raw mix is measured, mastered, measured again and the
+// gain corrected for what the limiter took. 1 for a silent song or one that fails
+// songCheck.
+float measureMasterGain(const Song& song, const MasterSettings& settings = MasterSettings{});
 
 // A complete 44-byte-header PCM WAV image: stereo, 16 bit, sampleRate Hz.
 // Samples are rounded and saturated to the 16-bit range.

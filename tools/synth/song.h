@@ -89,6 +89,9 @@ struct Song {
   float reverbDamp = 0;         // 0..1
   float reverbLevel = 0;        // linear gain of the reverb return
   float delayLevel = 0;         // linear gain of the delay return
+  // Linear gain of the mix into the limiter when mastering: fixed here, so that a render
+  // need not hear the whole song first. measureMasterGain (synth --gain) finds it again.
+  float masterGain = 1;
 };
 
 // The show's piece.

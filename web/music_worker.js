@@ -1,0 +1,81 @@
+// The show's music, made in a Web Worker by the synthesizer compiled for the browser
+// (music_synth.js): renders the loop, posts it to the page in blocks of one second
+// ({frames, first, pcm}: the loop's length, the block's first frame, 16-bit stereo
+// interleaved), then {frames, renderMs, cached}, then {kept} once the loop is stored, and
+// ends. A render that fails posts {error}. The loop is kept in the browser's IndexedDB under a hash of the synthesizer's
+// code, so a second visit has it at once; a new build renders (and keeps) it anew.
+'use strict';
+importScripts('music_synth.js');
+
+const blockFrames = 44100;
+
+// FNV-1a of the synthesizer's wasm, and its length: the key of the loop it renders.
+function keyOf(bytes) {
+  let hash = 0x811c9dc5;
+  for (let i = 0; i < bytes.length; ++i) hash = Math.imul(hash ^ bytes[i], 16777619) >>> 0;
+  return `${hash.toString(16)}-${bytes.length}`;
+}
+
+// The IndexedDB request's result, or undefined when IndexedDB fails (private browsing,
+// no space): the music is then rendered, and not kept.
+function settle(request) {
+  return new Promise((resolve) => {
+    request.onsuccess = () => resolve(request.result);
+    request.onerror = (event) => { event.preventDefault(); resolve(undefined); };
+  });
+}
+
+// The store of rendered loops: one object store, 'loops', holding the newest only.
+async function openStore() {
+  try {
+    const request = indexedDB.open('kessivar-music', 1);
+    request.onupgradeneeded = () => request.result.createObjectStore('loops');
+    return await settle(request);
+  } catch (error) {
+    return undefined;
+  }
+}
+
+// The result of request(loops) on the store once its transaction is committed (a worker
+// that ends before would lose it), or undefined when it fails.
+async function onLoops(db, mode, request) {
+  try {
+    const transaction = db.transaction('loops', mode);
+    const committed = new Promise((resolve) => {
+      transaction.oncomplete = () => resolve(true);
+      transaction.onabort = () => resolve(false);
+    });
+    const result = await settle(request(transaction.objectStore('loops')));
+    return (await committed) ? result : undefined;
+  } catch (error) {
+    return undefined;
+  }
+}
+
+(async () => {
+  const wasm = new Uint8Array(await (await fetch('music_synth.wasm')).arrayBuffer());
+  const key = keyOf(wasm);
+  const db = await openStore();
+  const began = performance.now();
+  let samples = db && await onLoops(db, 'readonly', (loops) => loops.get(key));
+  const cached = samples instanceof Int16Array;
+  if (!cached) {
+    const synth = await makeMusicSynth({wasmBinary: wasm});
+    const at = synth._webRenderMusic();
+    if (!at) throw new Error('the song cannot be played');
+    samples = new Int16Array(synth.HEAP16.buffer, at, 2 * synth._webMusicFrames());
+  }
+  const renderMs = performance.now() - began;
+  const frames = samples.length / 2;
+  for (let first = 0; first < frames; first += blockFrames) {
+    const pcm = samples.slice(2 * first, 2 * Math.min(frames, first + blockFrames));
+    postMessage({frames, first, pcm}, [pcm.buffer]);
+  }
+  postMessage({frames, renderMs, cached});
+  if (db && !cached) {
+    await onLoops(db, 'readwrite', (loops) => loops.clear());
+    const kept = await onLoops(db, 'readwrite', (loops) => loops.put(samples.slice(), key));
+    postMessage({kept: kept !== undefined});
+  }
+  close();
+})().catch((error) => postMessage({error: String(error)}));
