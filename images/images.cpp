@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 // Largest image accepted, in pixels (a 16384 x 4096 picture).
 static const size_t maxPixels = size_t(1) << 26;
@@ -28,6 +29,23 @@ struct Decode {
   char reason[160];       // why the last decode failed
 };
 static Decode decode;
+
+double pictureStepSeconds[pictureStepCount];
+
+static double stepStart;  // monotonic seconds when the current step began
+
+static double monotonicSeconds() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return double(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+// Adds the time since the last call (or since beginStep) to step, and starts the next.
+static void endStep(PictureStep step) {
+  const double now = monotonicSeconds();
+  pictureStepSeconds[step] += now - stepStart;
+  stepStart = now;
+}
 
 static void onPngError(png_structp png, png_const_charp message) {
   snprintf(decode.reason, sizeof decode.reason, "damaged PNG (%s)", message);
@@ -81,6 +99,7 @@ static void freeDecode() {
 // after saying why on stderr.
 static bool decodePng(const char* filename, bool widen, bool solid) {
   memset(&decode, 0, sizeof decode);
+  stepStart = monotonicSeconds();
   decode.file = fopen(filename, "rb");
   if (!decode.file) {
     report(filename, strerror(errno));
@@ -147,6 +166,7 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
   }
   for (unsigned y = 0; y < decode.height; ++y) decode.rows[y] = decode.pixels + size_t(decode.rowBytes) * y;
   png_read_image(decode.png, decode.rows);
+  endStep(pictureDecoding);
   return true;  // the caller still calls freeDecode, after reading the palette if any
 }
 
@@ -180,6 +200,7 @@ int pngLoadRaw(const char* filename, pngRawInfo* raw) {
       }
     }
   }
+  endStep(pictureGamma);
   raw->Width = decode.width;
   raw->Height = decode.height;
   raw->Depth = decode.depth;
@@ -202,6 +223,7 @@ unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst
   if (!decodePng(filename, true, trans == PNG_SOLID)) return 0;
   unsigned char table[256];
   if (gammaTable(decode.fileGamma, table)) applyGamma(table);
+  endStep(pictureGamma);
   if (info) {
     info->Width = decode.width;
     info->Height = decode.height;
@@ -228,6 +250,7 @@ unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst
       for (unsigned x = 0; x < tw; ++x) memcpy(dst + x * bpp, src + size_t(x) * decode.width / tw * bpp, bpp);
     }
   }
+  endStep(picturePadding);
   GLuint name = 0;
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
@@ -238,6 +261,7 @@ unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   const GLenum format = bpp == 4 ? GL_RGBA : GL_RGB;
   glTexImage2D(GL_TEXTURE_2D, 0, format, tw, th, 0, format, GL_UNSIGNED_BYTE, texels);
+  endStep(pictureUpload);
   if (texels != decode.pixels) free(texels);
   free(decode.pixels);
   freeDecode();
