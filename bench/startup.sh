@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Launch to first frame, the show against an empty GLUT window, in one interleaved run
 # (show, empty, show, empty, ...) in an Xvfb of its own, so that both see the same load.
-# Prints the two medians, their ratio (the budget: at most 1.5) and the medians of the
-# show's start-up steps. Needs a built tree (bench_startup, bench_floor, build/show).
+# Prints the two medians, their ratio (the budget: at most 1.5), the medians of the
+# show's start-up steps and of the pictures' loading steps (bench_pictures, run apart).
+# Needs a built tree (bench_startup, bench_floor, bench_pictures, build/show).
 # usage: bash bench/startup.sh [build folder] [runs]    (default build/, 15 runs each)
 set -eu
 cd "$(dirname "$0")/.."
@@ -31,6 +32,7 @@ for _ in $(seq "$runs"); do
   launch_show >>"$work/show"
   launch_floor >>"$work/floor"
 done
+for _ in $(seq "$runs"); do (cd "$show" && "$bench/bench_pictures"); done >"$work/pictures"
 
 median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 step() { awk -v k="$1" '$1 == k {print $2}' "$work/${2:-show}" | median; }
@@ -41,3 +43,6 @@ printf "launch to first frame, median of %d interleaved runs: show %.1f ms, empt
 printf "ratio %.2f (budget 1.5)\n" "$(awk -v a="$show_ms" -v b="$floor_ms" 'BEGIN {print a / b}')"
 printf "steps: music %.1f / window and GL %.1f / pictures %.1f / scroller %.1f / first frame %.1f ms\n" \
   "$(step music_ms)" "$(step display_ms)" "$(step images_ms)" "$(step scroller_ms)" "$(step first_frame_ms)"
+printf "pictures apart: %.1f ms, of which decoding %.1f / gamma %.1f / padding %.1f / upload %.1f ms\n" \
+  "$(step pictures_ms pictures)" "$(step decoding_ms pictures)" "$(step gamma_ms pictures)" \
+  "$(step padding_ms pictures)" "$(step upload_ms pictures)"
