@@ -5,11 +5,11 @@
 #include <png.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 // Largest image accepted, in pixels (a 16384 x 4096 picture).
 static const size_t maxPixels = size_t(1) << 26;
@@ -35,9 +35,7 @@ double pictureStepSeconds[pictureStepCount];
 static double stepStart;  // monotonic seconds when the current step began
 
 static double monotonicSeconds() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return double(t.tv_sec) + t.tv_nsec * 1e-9;
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 // Adds the time since the last call (or since beginStep) to step, and starts the next.
