@@ -95,8 +95,8 @@ printf "| … an empty GLUT window's first frame on this machine (the floor) | %
 printf "| … the show over the floor | %.2f | ≤ 1.5 |\n" "$(field ratio 1)"
 printf "| … of which music / window and GL / the seven pictures / scroller / first frame | %.1f / %.1f / %.1f / %.1f / %.1f ms | |\n" \
   "$(field steps 1)" "$(field steps 2)" "$(field steps 3)" "$(field steps 4)" "$(field steps 5)"
-printf "| … the pictures apart: decoding / gamma / padding / upload | %.1f / %.1f / %.1f / %.1f ms | |\n" \
-  "$(field pictures 2)" "$(field pictures 3)" "$(field pictures 4)" "$(field pictures 5)"
+printf "| … the pictures apart: reading / inflating and rows / gamma / padding / upload | %.1f / %.1f / %.1f / %.1f / %.1f ms | |\n" \
+  "$(field pictures 2)" "$(field pictures 3)" "$(field pictures 4)" "$(field pictures 5)" "$(field pictures 6)"
 printf "| Heap allocations in the show's code over 400 frames | %s (driver: %s) | 0 |\n" "$own_allocs" "$driver_allocs"
 printf "| Own instructions per scene frame (callgrind, GL calls excluded) | %s | small |\n" "$own_ir"
 printf "| Own CPU time per scene frame (do-nothing GL) | %.1f µs | |\n" "$own_us"

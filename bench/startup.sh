@@ -43,6 +43,6 @@ printf "launch to first frame, median of %d interleaved runs: show %.1f ms, empt
 printf "ratio %.2f (budget 1.5)\n" "$(awk -v a="$show_ms" -v b="$floor_ms" 'BEGIN {print a / b}')"
 printf "steps: music %.1f / window and GL %.1f / pictures %.1f / scroller %.1f / first frame %.1f ms\n" \
   "$(step music_ms)" "$(step display_ms)" "$(step images_ms)" "$(step scroller_ms)" "$(step first_frame_ms)"
-printf "pictures apart: %.1f ms, of which decoding %.1f / gamma %.1f / padding %.1f / upload %.1f ms\n" \
-  "$(step pictures_ms pictures)" "$(step decoding_ms pictures)" "$(step gamma_ms pictures)" \
-  "$(step padding_ms pictures)" "$(step upload_ms pictures)"
+printf "pictures apart: %.1f ms, of which reading %.1f / inflating and rows %.1f / gamma %.1f / padding %.1f / upload %.1f ms\n" \
+  "$(step pictures_ms pictures)" "$(step reading_ms pictures)" "$(step decoding_ms pictures)" \
+  "$(step gamma_ms pictures)" "$(step padding_ms pictures)" "$(step upload_ms pictures)"

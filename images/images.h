@@ -29,9 +29,16 @@ constexpr int PNG_ALPHA = -2;  // keep the file's alpha (RGBA), or opaque RGB if
 constexpr unsigned pngMaxSide = 16384;
 
 // Seconds the loaders have spent in each step since the program started, on the
-// monotonic clock, for the start-up benchmark. Decoding is reading, inflating and
-// libpng's row conversion together: libpng does them row by row.
-enum PictureStep { pictureDecoding, pictureGamma, picturePadding, pictureUpload, pictureStepCount };
+// monotonic clock, for the start-up benchmark. Reading is libpng's reads from the file;
+// decoding is inflating and libpng's row conversion, which libpng does row by row.
+enum PictureStep {
+  pictureReading,
+  pictureDecoding,
+  pictureGamma,
+  picturePadding,
+  pictureUpload,
+  pictureStepCount
+};
 extern double pictureStepSeconds[pictureStepCount];
 
 // Reads a PNG into memory without touching OpenGL. Returns 1, or 0 and leaves *raw
