@@ -23,8 +23,9 @@ int main(int argc, char** argv) {
   loadShowImages();
   const double total = monotonicMs() - start;
   const double* s = pictureStepSeconds;
-  printf("pictures_ms %.2f\nreading_ms %.2f\ndecoding_ms %.2f\ngamma_ms %.2f\npadding_ms %.2f\nupload_ms %.2f\n",
-         total, s[pictureReading] * 1e3, s[pictureDecoding] * 1e3, s[pictureGamma] * 1e3, s[picturePadding] * 1e3,
-         s[pictureUpload] * 1e3);
+  printf(
+      "pictures_ms %.2f\nreading_ms %.2f\ndecoding_ms %.2f\ngamma_ms %.2f\npadding_ms %.2f\nupload_ms %.2f\n",
+      total, s[pictureReading] * 1e3, s[pictureDecoding] * 1e3, s[pictureGamma] * 1e3,
+      s[picturePadding] * 1e3, s[pictureUpload] * 1e3);
   return 0;
 }

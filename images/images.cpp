@@ -32,7 +32,7 @@ static Decode decode;
 
 double pictureStepSeconds[pictureStepCount];
 
-static double stepStart;    // monotonic seconds when the current step began
+static double stepStart;     // monotonic seconds when the current step began
 static double readingStart;  // pictureStepSeconds[pictureReading] when it began
 
 static double monotonicSeconds() {
