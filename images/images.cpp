@@ -5,6 +5,7 @@
 #include <png.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,33 @@ struct Decode {
   char reason[160];       // why the last decode failed
 };
 static Decode decode;
+
+double pictureStepSeconds[pictureStepCount];
+
+static double stepStart;     // monotonic seconds when the current step began
+static double readingStart;  // pictureStepSeconds[pictureReading] when it began
+
+static double monotonicSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Adds the time since the step began, less the reading done meanwhile, to step, and
+// starts the next.
+static void endStep(PictureStep step) {
+  const double now = monotonicSeconds();
+  pictureStepSeconds[step] += now - stepStart - (pictureStepSeconds[pictureReading] - readingStart);
+  stepStart = now;
+  readingStart = pictureStepSeconds[pictureReading];
+}
+
+// libpng's reads from decode.file, timed as the reading step; a short read is an error
+// with libpng's own words for it.
+static void onPngRead(png_structp png, png_bytep data, size_t length) {
+  const double start = monotonicSeconds();
+  const size_t got = fread(data, 1, length, decode.file);
+  pictureStepSeconds[pictureReading] += monotonicSeconds() - start;
+  if (got != length) png_error(png, "Read Error");
+}
 
 static void onPngError(png_structp png, png_const_charp message) {
   snprintf(decode.reason, sizeof decode.reason, "damaged PNG (%s)", message);
@@ -81,6 +109,8 @@ static void freeDecode() {
 // after saying why on stderr.
 static bool decodePng(const char* filename, bool widen, bool solid) {
   memset(&decode, 0, sizeof decode);
+  stepStart = monotonicSeconds();
+  readingStart = pictureStepSeconds[pictureReading];
   decode.file = fopen(filename, "rb");
   if (!decode.file) {
     report(filename, strerror(errno));
@@ -110,7 +140,7 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
   // The zlib stream's own checksum repeats what the CRC of every IDAT chunk (still
   // checked) already guards, and costs a tenth of the decoding time.
   png_set_option(decode.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
-  png_init_io(decode.png, decode.file);
+  png_set_read_fn(decode.png, nullptr, onPngRead);
   png_set_sig_bytes(decode.png, 8);
   png_read_info(decode.png, decode.info);
 
@@ -147,6 +177,7 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
   }
   for (unsigned y = 0; y < decode.height; ++y) decode.rows[y] = decode.pixels + size_t(decode.rowBytes) * y;
   png_read_image(decode.png, decode.rows);
+  endStep(pictureDecoding);
   return true;  // the caller still calls freeDecode, after reading the palette if any
 }
 
@@ -180,6 +211,7 @@ int pngLoadRaw(const char* filename, pngRawInfo* raw) {
       }
     }
   }
+  endStep(pictureGamma);
   raw->Width = decode.width;
   raw->Height = decode.height;
   raw->Depth = decode.depth;
@@ -202,6 +234,7 @@ unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst
   if (!decodePng(filename, true, trans == PNG_SOLID)) return 0;
   unsigned char table[256];
   if (gammaTable(decode.fileGamma, table)) applyGamma(table);
+  endStep(pictureGamma);
   if (info) {
     info->Width = decode.width;
     info->Height = decode.height;
@@ -228,6 +261,7 @@ unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst
       for (unsigned x = 0; x < tw; ++x) memcpy(dst + x * bpp, src + size_t(x) * decode.width / tw * bpp, bpp);
     }
   }
+  endStep(picturePadding);
   GLuint name = 0;
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
@@ -238,6 +272,7 @@ unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   const GLenum format = bpp == 4 ? GL_RGBA : GL_RGB;
   glTexImage2D(GL_TEXTURE_2D, 0, format, tw, th, 0, format, GL_UNSIGNED_BYTE, texels);
+  endStep(pictureUpload);
   if (texels != decode.pixels) free(texels);
   free(decode.pixels);
   freeDecode();

@@ -28,6 +28,19 @@ constexpr int PNG_ALPHA = -2;  // keep the file's alpha (RGBA), or opaque RGB if
 // before anything is allocated.
 constexpr unsigned pngMaxSide = 16384;
 
+// Seconds the loaders have spent in each step since the program started, on the
+// monotonic clock, for the start-up benchmark. Reading is libpng's reads from the file;
+// decoding is inflating and libpng's row conversion, which libpng does row by row.
+enum PictureStep {
+  pictureReading,
+  pictureDecoding,
+  pictureGamma,
+  picturePadding,
+  pictureUpload,
+  pictureStepCount
+};
+extern double pictureStepSeconds[pictureStepCount];
+
 // Reads a PNG into memory without touching OpenGL. Returns 1, or 0 and leaves *raw
 // zeroed when the file is missing, unreadable or not a PNG.
 int pngLoadRaw(const char* filename, pngRawInfo* raw);

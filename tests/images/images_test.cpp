@@ -171,8 +171,17 @@ TEST_F(Images, BadFilesLeaveTextureZeroAndSayWhy) {
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(said.rfind(std::string("kessivar: ") + file + ": ", 0), 0u) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << "one line per load: " << said;
+    if (file == std::string("truncated.png")) {
+      EXPECT_NE(said.find("(Read Error)"), std::string::npos) << "a cut file is said to be cut: " << said;
+    }
   }
+  // The start-up benchmark's step clock advances for a good file.
+  const double reading = pictureStepSeconds[pictureReading], decoding = pictureStepSeconds[pictureDecoding];
+  const double upload = pictureStepSeconds[pictureUpload];
   EXPECT_NE(bind("good.png", PNG_SOLID), 0u) << "a good file still loads after bad ones";
+  EXPECT_GT(pictureStepSeconds[pictureReading], reading);
+  EXPECT_GT(pictureStepSeconds[pictureDecoding], decoding);
+  EXPECT_GT(pictureStepSeconds[pictureUpload], upload);
 }
 
 TEST_F(Images, RawLoadGivesTheFileBytes) {

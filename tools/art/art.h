@@ -13,10 +13,10 @@ const Rgb iceBlue = {0.62, 0.84, 1.0};
 const Rgb paper = {0.93, 0.95, 1.0};
 
 // Invitation facts used on several pictures.
-extern const char* const eventName;  // "KESSIVAR"
-extern const char* const eventYear;  // "2002"
-extern const char* const eventDates; // "01.-04. AUGUST 2002"
-extern const char* const eventPlace; // hall and town
+extern const char* const eventName;   // "KESSIVAR"
+extern const char* const eventYear;   // "2002"
+extern const char* const eventDates;  // "01.-04. AUGUST 2002"
+extern const char* const eventPlace;  // hall and town
 
 Picture paintFont();    // "font.png": 1024x16 grey, scroller glyphs in rows 2-9
 Picture paintTitle();   // "trainer.png": 1024x512 RGB

@@ -11,7 +11,7 @@
 
 // A colour with channels in 0..1.
 struct Rgb {
-    double r, g, b;
+  double r, g, b;
 };
 
 // Pixel formats written to disk.
@@ -19,10 +19,10 @@ enum class PngKind { grey, rgb, rgba };
 
 // A picture ready to be written: rows top first, channels per pixel from `kind`.
 struct Picture {
-    int width = 0;
-    int height = 0;
-    PngKind kind = PngKind::rgb;
-    std::vector<uint8_t> pixels;
+  int width = 0;
+  int height = 0;
+  PngKind kind = PngKind::rgb;
+  std::vector<uint8_t> pixels;
 };
 
 // A new ARGB32 (withAlpha) or RGB24 surface, cleared to transparent black / black.
@@ -72,7 +72,7 @@ void require(bool ok, const char* what);
 
 // Deterministic pseudo-random numbers for procedural shapes (fixed seed per call site).
 struct Lcg {
-    uint32_t state;
-    // Next value in 0..1.
-    double next();
+  uint32_t state;
+  // Next value in 0..1.
+  double next();
 };

@@ -12,64 +12,63 @@ const double horizonY = 170;  // sun and sky above, grid below
 const double sunRadius = 78;
 
 // The amber sun standing on the horizon, cut by gaps that widen towards the horizon.
-void iconSun(cairo_t* cr)
-{
-    const double cx = iconSide / 2.0, cy = horizonY - 18;
-    cairo_save(cr);
-    cairo_new_path(cr);
-    cairo_rectangle(cr, 0, 0, iconSide, horizonY);
-    cairo_clip(cr);
-    cairo_rectangle(cr, 0, 0, iconSide, horizonY);
-    for (int i = 0; i < 5; i++) cairo_rectangle(cr, 0, horizonY - 9 - i * 13.0 - i * i, iconSide, 5.0 - i * 0.9);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_clip(cr);
-    cairo_new_path(cr);
-    cairo_arc(cr, cx, cy, sunRadius, 0, 2 * M_PI);
-    cairo_pattern_t* fill = verticalGradient(cy - sunRadius, cy + sunRadius * 0.3, amber, amberDeep);
-    cairo_set_source(cr, fill);
-    cairo_fill(cr);
-    cairo_pattern_destroy(fill);
-    cairo_restore(cr);
+void iconSun(cairo_t* cr) {
+  const double cx = iconSide / 2.0, cy = horizonY - 18;
+  cairo_save(cr);
+  cairo_new_path(cr);
+  cairo_rectangle(cr, 0, 0, iconSide, horizonY);
+  cairo_clip(cr);
+  cairo_rectangle(cr, 0, 0, iconSide, horizonY);
+  for (int i = 0; i < 5; i++)
+    cairo_rectangle(cr, 0, horizonY - 9 - i * 13.0 - i * i, iconSide, 5.0 - i * 0.9);
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+  cairo_clip(cr);
+  cairo_new_path(cr);
+  cairo_arc(cr, cx, cy, sunRadius, 0, 2 * M_PI);
+  cairo_pattern_t* fill = verticalGradient(cy - sunRadius, cy + sunRadius * 0.3, amber, amberDeep);
+  cairo_set_source(cr, fill);
+  cairo_fill(cr);
+  cairo_pattern_destroy(fill);
+  cairo_restore(cr);
 }
 
 // Perspective grid lines from the horizon to the tile's bottom edge.
-void iconGrid(cairo_t* cr)
-{
-    setColour(cr, iceBlue, 0.55);
-    cairo_set_line_width(cr, 2);
-    for (int i = 0; i < 5; i++) {
-        const double y = horizonY + 6 + i * i * 4.0 + i * 8.0;
-        cairo_move_to(cr, tileInset, y);
-        cairo_line_to(cr, iconSide - tileInset, y);
-    }
-    for (int i = -4; i <= 4; i++) {
-        cairo_move_to(cr, iconSide / 2.0 + i * 14, horizonY);
-        cairo_line_to(cr, iconSide / 2.0 + i * 60, iconSide - tileInset);
-    }
-    cairo_stroke(cr);
+void iconGrid(cairo_t* cr) {
+  setColour(cr, iceBlue, 0.55);
+  cairo_set_line_width(cr, 2);
+  for (int i = 0; i < 5; i++) {
+    const double y = horizonY + 6 + i * i * 4.0 + i * 8.0;
+    cairo_move_to(cr, tileInset, y);
+    cairo_line_to(cr, iconSide - tileInset, y);
+  }
+  for (int i = -4; i <= 4; i++) {
+    cairo_move_to(cr, iconSide / 2.0 + i * 14, horizonY);
+    cairo_line_to(cr, iconSide / 2.0 + i * 60, iconSide - tileInset);
+  }
+  cairo_stroke(cr);
 }
 
 }  // namespace
 
-Picture paintIcon()
-{
-    cairo_surface_t* surface = newSurface(iconSide, iconSide, true);
-    cairo_t* cr = cairo_create(surface);
-    const double side = iconSide - 2 * tileInset;
-    roundedRect(cr, tileInset, tileInset, side, side, tileRadius);
-    cairo_pattern_t* sky = verticalGradient(tileInset, iconSide - tileInset, inkNavy, 0.66, {0.16, 0.10, 0.30}, inkBlack);
-    cairo_set_source(cr, sky);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(sky);
-    cairo_clip(cr);
-    iconSun(cr);
-    iconGrid(cr);
-    setFont(cr, "DejaVu Sans", true, 120);
-    centredText(cr, iconSide / 2.0, 148, "K", paper, inkNavy, 6);
-    cairo_reset_clip(cr);
-    roundedRect(cr, tileInset, tileInset, side, side, tileRadius);
-    setColour(cr, amber, 0.9);
-    cairo_set_line_width(cr, 4);
-    cairo_stroke(cr);
-    return finishPicture(cr, surface, true);
+Picture paintIcon() {
+  cairo_surface_t* surface = newSurface(iconSide, iconSide, true);
+  cairo_t* cr = cairo_create(surface);
+  const double side = iconSide - 2 * tileInset;
+  roundedRect(cr, tileInset, tileInset, side, side, tileRadius);
+  cairo_pattern_t* sky =
+      verticalGradient(tileInset, iconSide - tileInset, inkNavy, 0.66, {0.16, 0.10, 0.30}, inkBlack);
+  cairo_set_source(cr, sky);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(sky);
+  cairo_clip(cr);
+  iconSun(cr);
+  iconGrid(cr);
+  setFont(cr, "DejaVu Sans", true, 120);
+  centredText(cr, iconSide / 2.0, 148, "K", paper, inkNavy, 6);
+  cairo_reset_clip(cr);
+  roundedRect(cr, tileInset, tileInset, side, side, tileRadius);
+  setColour(cr, amber, 0.9);
+  cairo_set_line_width(cr, 4);
+  cairo_stroke(cr);
+  return finishPicture(cr, surface, true);
 }

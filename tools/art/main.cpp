@@ -10,9 +10,8 @@ const char* const eventDates = "01.-04. AUGUST 2002";
 const char* const eventPlace = "OSTRAKKA HALL, VELMOLA";
 
 // The picture of the given role (a ShowPicture), whatever its place in the list.
-static Picture paintShowPicture(int picture)
-{
-    switch (picture) {
+static Picture paintShowPicture(int picture) {
+  switch (picture) {
     case fontPicture: return paintFont();
     case titlePicture: return paintTitle();
     case layerPicture: return paintLayer();
@@ -20,19 +19,18 @@ static Picture paintShowPicture(int picture)
     case logoPicture: return paintLogo();
     case footerPicture: return paintFooter();
     case cardsPicture: return paintCards();
-    }
-    return Picture{};
+  }
+  return Picture{};
 }
 
-int main(int argc, char** argv)
-{
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
-        return 2;
-    }
-    const std::string dir = argv[1];
-    for (int p = 0; p < showPictureCount; p++)
-        if (!writePng(dir + "/" + showPictureFiles[p].name, paintShowPicture(p))) return 1;
-    if (!writePng(dir + "/kessivar.png", paintIcon())) return 1;  // the desktop icon
-    return 0;
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+    return 2;
+  }
+  const std::string dir = argv[1];
+  for (int p = 0; p < showPictureCount; p++)
+    if (!writePng(dir + "/" + showPictureFiles[p].name, paintShowPicture(p))) return 1;
+  if (!writePng(dir + "/kessivar.png", paintIcon())) return 1;  // the desktop icon
+  return 0;
 }
