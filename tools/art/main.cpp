@@ -12,13 +12,20 @@ const char* const eventPlace = "OSTRAKKA HALL, VELMOLA";
 // The picture of the given role (a ShowPicture), whatever its place in the list.
 static Picture paintShowPicture(int picture) {
   switch (picture) {
-    case fontPicture: return paintFont();
-    case titlePicture: return paintTitle();
-    case layerPicture: return paintLayer();
-    case writerPicture: return paintWriter();
-    case logoPicture: return paintLogo();
-    case footerPicture: return paintFooter();
-    case cardsPicture: return paintCards();
+    case fontPicture:
+      return paintFont();
+    case titlePicture:
+      return paintTitle();
+    case layerPicture:
+      return paintLayer();
+    case writerPicture:
+      return paintWriter();
+    case logoPicture:
+      return paintLogo();
+    case footerPicture:
+      return paintFooter();
+    case cardsPicture:
+      return paintCards();
   }
   return Picture{};
 }
