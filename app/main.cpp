@@ -15,6 +15,11 @@ int main(int argc, char** argv) {
   watchStopSignals();  // acted on by onIdle once the main loop runs
   openMusic();
   readCommandLine(argc, argv);
+#ifdef _WIN32
+  // freeglut takes DISPLAY, an X variable that wine passes on, as the name of a Windows
+  // display device: its metrics and video modes are then read from nowhere.
+  _putenv("DISPLAY=");
+#endif
   glutInit(&argc, argv);
   // Closing the window from the window manager ends the loop, so the music is closed.
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
