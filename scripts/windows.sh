@@ -6,6 +6,9 @@
 #   bash scripts/windows.sh            libraries, program and zip
 #   bash scripts/windows.sh --no-zip   stop after the program (build-win/show/kessivar.exe)
 #   bash scripts/windows.sh --install  only install the packages (used by the test script)
+# KESSIVAR_SHOW_FILES names a native build's show folder to take the pictures, the music
+# and the icon from (the tests pass their own); without it a native build of its own
+# makes them in build-win/native/.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -54,9 +57,10 @@ buildLibrary() {
   cmake -S "$out/src/$package" -B "$out/lib/$package" -G "Unix Makefiles" \
     -DCMAKE_TOOLCHAIN_FILE="$root/win/toolchain.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
-    -DBUILD_SHARED_LIBS=OFF "$@" >"$out/lib/$package.log"
-  cmake --build "$out/lib/$package" -j"$jobs" >>"$out/lib/$package.log"
-  cmake --install "$out/lib/$package" >>"$out/lib/$package.log"
+    -DBUILD_SHARED_LIBS=OFF "$@" >"$out/lib/$package.log" 2>&1 &&
+  cmake --build "$out/lib/$package" -j"$jobs" >>"$out/lib/$package.log" 2>&1 &&
+  cmake --install "$out/lib/$package" >>"$out/lib/$package.log" 2>&1 ||
+    { tail -n 30 "$out/lib/$package.log" >&2; echo "windows.sh: $package did not build" >&2; return 1; }
   mkdir -p "$prefix/built"
   echo "$version" > "$stamp"
   echo "Built $package in $((SECONDS - started)) s"
@@ -86,8 +90,10 @@ buildLibraries() {
     -DSDL2MIXER_WAVPACK=OFF -DSDL2MIXER_WAVE=ON
 }
 
-# The show's pictures, music and icon, made by its own tools in a native build of their own.
+# The show's pictures, music and icon, made by its own tools in a native build.
+showFolder=${KESSIVAR_SHOW_FILES:-$out/native/show}
 buildShowFiles() {
+  [ -n "${KESSIVAR_SHOW_FILES:-}" ] && return 0
   cmake -S . -B "$out/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$out/native" -j"$jobs" --target pictures music windows_icon
 }
@@ -96,12 +102,12 @@ buildShowFiles() {
 buildProgram() {
   local started=$SECONDS
   cmake -S . -B "$out/exe" -DCMAKE_TOOLCHAIN_FILE="$root/win/toolchain.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DWINDOWS_ICON="$out/native/show/kessivar.ico" >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DWINDOWS_ICON="$showFolder/kessivar.ico" >/dev/null
   cmake --build "$out/exe" -j"$jobs" --target kessivar
   mkdir -p "$out/show"
   cp -p "$out/exe/show/kessivar.exe" "$out/show/"
   local f
-  for f in $(showFiles); do cp -p "$out/native/show/$f" "$out/show/$f"; done
+  for f in $(showFiles); do cp -p "$showFolder/$f" "$out/show/$f"; done
   echo "Built $out/show/kessivar.exe ($(stat -c %s "$out/show/kessivar.exe") bytes) in $((SECONDS - started)) s"
 }
 

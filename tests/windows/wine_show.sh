@@ -1,0 +1,179 @@
+#!/usr/bin/env bash
+# The Windows program under wine, in an X server of the case's own, driven by real key
+# events like the Linux program (tests/xshow.sh).
+# usage: wine_show.sh <show folder with kessivar.exe> <wine prefix> <case> <xpicture> [<capture>]
+#   wine_show.sh - <wine prefix> prefix   makes the shared, warm prefix the cases use
+# The cases share the prefix and so one wineserver: they run one at a time, and each
+# ends its own show and then that prefix's wineserver, never another's.
+set -u
+show_dir=$(readlink -f "$1")
+export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+case_name=$3
+pixels=$(readlink -f "${4:-/none}")
+capture=$(readlink -f "${5:-/none}")
+program=$show_dir/kessivar.exe
+WRAPPER=wine
+source "$(dirname "$0")/../xshow.sh"
+# Wine starts slower than the Linux program: its window gets 30 s, not 10.
+window_tenths=300
+start_show() {
+  local folder=$1; shift
+  # shellcheck disable=SC2086
+  (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" SDL_DISKAUDIOFILE="$work/sound.raw" \
+     wine "$program" "$@" >"${OUT:-$work/out}" 2>"$work/err") &
+  show_pid=$!
+}
+endWine() { wineserver -k 2>/dev/null; cleanup; }
+trap endWine EXIT
+
+if [ "$case_name" == prefix ]; then
+  rm -rf "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 && wineserver -w
+  check "a wine prefix is made" yes "$([ -f "$WINEPREFIX/system.reg" ] && echo yes || echo no)"
+  finish
+fi
+wineserver -p 30  # one warm server for the case's starts
+[ "$case_name" == fullscreen ] && screen=1280x720  # not 4:3
+start_x
+
+# like <id> <png...>: the mean difference per sample of the window to each picture, in order.
+like() { local id=$1; shift; timeout 5 "$pixels" "$id" --like "$@" | awk '/^like/{print $2}' | xargs; }
+# closer <a> <b>: "a" when the first difference is the smaller one, else "b" ("none" when
+# a picture could not be compared).
+closer() { awk -v a="${1:--1}" -v b="${2:--1}" 'BEGIN { print (a < 0 || b < 0) ? "none" : a < b ? "a" : "b" }'; }
+window_gone() { [ -z "$(timeout 5 xwininfo -root -tree 2>/dev/null | grep -F "\"$title\"")" ]; }
+
+case "$case_name" in
+window)
+  # Frames of the title (3 s) and the scene (12 s) as the capture draws them.
+  (cd "$work" && "$capture" --show-dir "$show_dir" --at 3,12 --frames "$work/frames" >/dev/null 2>&1)
+  title_png=$(ls "$work"/frames/*.png | head -n1)
+  scene_png=$(ls "$work"/frames/*.png | tail -n1)
+  start_show "$show_dir" -window
+  id=$(wait_window); need_window "$id"
+  check "window title" "$title" "$(timeout 5 xdotool getwindowname "$id" 2>/dev/null)"
+  check "the drawing area is 640x480" "640 480" "$(geometry "$id" | awk '{print $3, $4}')"
+  sleep 3  # the show's clock started before its window appeared: about 3 s of it now
+  read -r to_title to_scene < <(like "$id" "$title_png" "$scene_png")
+  check "at ~3 s the window shows the title frame (differences $to_title, $to_scene)" a \
+    "$(closer "$to_title" "$to_scene")"
+  sleep 9  # past the 10-s title on the show's clock
+  read -r to_title to_scene < <(like "$id" "$title_png" "$scene_png")
+  check "after 12 s the window shows the scene (differences $to_title, $to_scene)" b \
+    "$(closer "$to_title" "$to_scene")"
+  quit "$id" window
+  check "the window goes" yes "$(wait_until 30 window_gone && echo yes || echo no)"
+  ;;
+keys)
+  mkfifo "$work/pipe"
+  cat "$work/pipe" >"$work/piped" &
+  reader_pid=$!
+  OUT=$work/pipe start_show "$show_dir" -window
+  id=$(wait_window); need_window "$id"
+  press "$id" space
+  wait_until 50 grep -q "nofade 1" "$work/piped"
+  press "$id" space
+  wait_until 50 grep -q "nofade 0" "$work/piped"
+  quit "$id" keys
+  kill "$reader_pid" 2>/dev/null  # wineserver may hold the pipe open: the reader would see no end
+  check "two spaces write exactly two lines to the pipe, no CR" "$(printf 'nofade 1\nnofade 0\n' | od -An -tx1)" \
+    "$(od -An -tx1 "$work/piped")"
+  check "the window goes" yes "$(wait_until 30 window_gone && echo yes || echo no)"
+  ;;
+music)
+  AUDIO=disk start_show "$show_dir" -window
+  id=$(wait_window); need_window "$id"
+  check "the music plays" yes "$(music_plays)"
+  sleep 2
+  quit "$id" music
+  # After the start-up silence, the samples are ninja.wav's from its first one on.
+  check "the output is ninja.wav's samples after the silence" same "$(python3 - "$work/sound.raw" "$show_dir/ninja.wav" <<'PY'
+import sys
+out = open(sys.argv[1], 'rb').read()
+wav = open(sys.argv[2], 'rb').read()
+data = wav[wav.index(b'data') + 8:]
+first = lambda b: (len(b) - len(b.lstrip(b'\0'))) // 4 * 4
+out, data = out[first(out):], data[first(data):]
+n = min(len(out), len(data))
+print('same' if n > 44100 * 4 and out[:n] == data[:n] else 'differs (%d bytes compared)' % n)
+PY
+)"
+  ;;
+files)
+  # From another folder: the files come from the program's.
+  mkdir "$work/elsewhere"
+  start_show "$work/elsewhere" -window
+  id=$(wait_window); need_window "$id"
+  check "from another folder: the title picture shows" yes "$(title_shows "$id")"
+  check "from another folder: stderr says where the files are" yes \
+    "$(grep -q "reading the show's files from" "$work/err" && echo yes || echo no)"
+  quit "$id" "from another folder"
+  # A folder with a non-ASCII name, started from elsewhere: pictures and music are read.
+  folder="$work/Käyttäjät/Työpöytä/kessivar"
+  mkdir -p "$folder" && cp "$show_dir"/* "$folder/"
+  program=$folder/kessivar.exe
+  AUDIO=disk start_show "$work/elsewhere" -window
+  id=$(wait_window); need_window "$id"
+  check "non-ASCII folder: the title picture shows" yes "$(title_shows "$id")"
+  check "non-ASCII folder: the music plays" yes "$(music_plays)"
+  quit "$id" "non-ASCII folder"
+  # Without ninja.wav: silence, and a line on stderr naming it.
+  rm "$folder/ninja.wav" "$work/sound.raw"
+  AUDIO=disk start_show "$folder" -window
+  id=$(wait_window); need_window "$id"
+  check "no ninja.wav: the title picture shows" yes "$(title_shows "$id")"
+  check "no ninja.wav: stderr names it" yes "$(wait_until 30 grep -q "ninja.wav" "$work/err" && echo yes || echo no)"
+  sleep 1
+  check "no ninja.wav: silence" no "$(sound_heard && echo yes || echo no)"
+  quit "$id" "no ninja.wav"
+  ;;
+fullscreen)
+  # Xvfb has no video modes to switch to: the full-screen window, with the picture at
+  # 4:3 between black bars (the test title picture: grey to its edges).
+  mkdir "$work/disc" && cp "$show_dir"/* "$work/disc/" && "$pixels" --title-picture "$work/disc/trainer.png"
+  start_show "$work/disc"
+  id=$(wait_window); need_window "$id"
+  check "the full-screen window covers the screen" "0 0 1280 720" "$(settled_geometry "$id" "0 0 1280 720")"
+  picture_fits() { [ "$(timeout 5 "$pixels" root | grep '^picture')" == "picture 160 0 960 720" ]; }
+  wait_until 50 picture_fits
+  check "the picture is 960x720 between black bars" "picture 160 0 960 720" \
+    "$(timeout 5 "$pixels" root | grep '^picture')"
+  check "stderr says the fallback" yes "$(grep -q "using a full-screen window" "$work/err" && echo yes || echo no)"
+  quit "$id" "full screen"
+  ;;
+stop)
+  AUDIO=disk start_show "$show_dir" -window
+  id=$(wait_window); need_window "$id"
+  check "the music plays" yes "$(music_plays)"
+  # wine turns SIGINT into the console's Ctrl+C event.
+  kill -INT "$show_pid"
+  wait_exit
+  check "Ctrl+C ends the show with STATUS_CONTROL_C_EXIT (its low byte)" 58 "$status"
+  check "the window goes" yes "$(wait_until 30 window_gone && echo yes || echo no)"
+  ;;
+reader)
+  # A pipe that nobody reads, filled up before the show writes to it.
+  mkfifo "$work/pipe"
+  exec 3<>"$work/pipe"
+  timeout 2 dd if=/dev/zero of="$work/pipe" bs=4096 count=64 2>/dev/null
+  OUT=$work/pipe start_show "$show_dir" -window
+  id=$(wait_window); need_window "$id"
+  timeout 60 xdotool key --window "$id" --repeat 500 --delay 2 space
+  check "with a stuck reader the frames go on" yes "$(new_frame "$id")"
+  quit "$id" "stuck reader"
+  exec 3<&-
+  ;;
+dpi)
+  # At 150 % scaling the program declares itself DPI-aware: its drawing area stays
+  # 640x480 real pixels.
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+  start_show "$show_dir" -window
+  id=$(wait_window); need_window "$id"
+  check "at 144 dpi the drawing area is 640x480" "640 480" "$(geometry "$id" | awk '{print $3, $4}')"
+  check "at 144 dpi the title picture shows" yes "$(title_shows "$id")"
+  quit "$id" "144 dpi"
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+  ;;
+*) echo "unknown case $case_name"; exit 2 ;;
+esac
+finish
