@@ -111,7 +111,8 @@ buildProgram() {
   echo "Built $out/show/kessivar.exe ($(stat -c %s "$out/show/kessivar.exe") bytes) in $((SECONDS - started)) s"
 }
 
-showFiles() { echo font.png trainer.png ksvlayer.png writer2.png logo.png footer.png kortit5.png ninja.wav; }
+# The show's files by their one list.
+showFiles() { awk '!/^#/ && NF {print $2}' assets/show_files.txt; }
 
 # The release zip: the program, the show's files, README.txt and the licences of the
 # libraries inside the program, from the Debian sources they were built from.

@@ -16,6 +16,7 @@ WRAPPER=wine
 source "$(dirname "$0")/../xshow.sh"
 # Wine starts slower than the Linux program: its window gets 30 s, not 10.
 window_tenths=300
+music=$(head -n1 <<<"$show_files")
 start_show() {
   local folder=$1; shift
   # shellcheck disable=SC2086
@@ -95,7 +96,7 @@ music)
   sleep 2
   quit "$id" music
   # After the start-up silence, the samples are ninja.wav's from its first one on.
-  check "the output is ninja.wav's samples after the silence" same "$(python3 - "$work/sound.raw" "$show_dir/ninja.wav" <<'PY'
+  check "the output is the music file's samples after the silence" same "$(python3 - "$work/sound.raw" "$show_dir/$music" <<'PY'
 import sys
 out = open(sys.argv[1], 'rb').read()
 wav = open(sys.argv[2], 'rb').read()
@@ -125,20 +126,20 @@ files)
   check "non-ASCII folder: the title picture shows" yes "$(title_shows "$id")"
   check "non-ASCII folder: the music plays" yes "$(music_plays)"
   quit "$id" "non-ASCII folder"
-  # Without ninja.wav: silence, and a line on stderr naming it.
-  rm "$folder/ninja.wav" "$work/sound.raw"
+  # Without the music file: silence, and a line on stderr naming it.
+  rm "$folder/$music" "$work/sound.raw"
   AUDIO=disk start_show "$folder" -window
   id=$(wait_window); need_window "$id"
-  check "no ninja.wav: the title picture shows" yes "$(title_shows "$id")"
-  check "no ninja.wav: stderr names it" yes "$(wait_until 30 grep -q "ninja.wav" "$work/err" && echo yes || echo no)"
+  check "no music file: the title picture shows" yes "$(title_shows "$id")"
+  check "no music file: stderr names it" yes "$(wait_until 30 grep -qF "$music" "$work/err" && echo yes || echo no)"
   sleep 1
-  check "no ninja.wav: silence" no "$(sound_heard && echo yes || echo no)"
+  check "no music file: silence" no "$(sound_heard && echo yes || echo no)"
   quit "$id" "no ninja.wav"
   ;;
 fullscreen)
   # Xvfb has no video modes to switch to: the full-screen window, with the picture at
   # 4:3 between black bars (the test title picture: grey to its edges).
-  mkdir "$work/disc" && cp "$show_dir"/* "$work/disc/" && "$pixels" --title-picture "$work/disc/trainer.png"
+  mkdir "$work/disc" && cp "$show_dir"/* "$work/disc/" && "$pixels" --title-picture "$work/disc/$title_file"
   start_show "$work/disc"
   id=$(wait_window); need_window "$id"
   check "the full-screen window covers the screen" "0 0 1280 720" "$(settled_geometry "$id" "0 0 1280 720")"
