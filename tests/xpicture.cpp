@@ -87,21 +87,19 @@ bool chooseRegion(Display* display, const char* which, const char* geometry, int
 double difference(XImage* image, int w, int h, const char* file) {
   png_image png = {};
   png.version = PNG_IMAGE_VERSION;
+  std::vector<uint8_t> rgb(size_t(w) * h * 3);
   if (!png_image_begin_read_from_file(&png, file)) return -1;
   png.format = PNG_FORMAT_RGB;
-  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(png));
-  if (int(png.width) != w || int(png.height) != h ||
-      !png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr)) {
-    png_image_free(&png);
-    return -1;
-  }
+  const bool read = int(png.width) == w && int(png.height) == h &&
+                    png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr);
+  png_image_free(&png);
+  if (!read) return -1;
   uint64_t sum = 0;
-  for (int row = 0; row < h; ++row)
-    for (int col = 0; col < w; ++col) {
-      const unsigned long pixel = XGetPixel(image, col, row);
-      const uint8_t* p = &rgb[(size_t(row) * w + col) * 3];
-      sum += abs(int(pixel >> 16 & 255) - p[0]) + abs(int(pixel >> 8 & 255) - p[1]) + abs(int(pixel & 255) - p[2]);
-    }
+  for (int i = 0; i < w * h; ++i) {
+    const unsigned long pixel = XGetPixel(image, i % w, i / w);
+    sum += abs(int(pixel >> 16 & 255) - rgb[i * 3]) + abs(int(pixel >> 8 & 255) - rgb[i * 3 + 1]) +
+           abs(int(pixel & 255) - rgb[i * 3 + 2]);
+  }
   return double(sum) / (3.0 * w * h);
 }
 

@@ -77,14 +77,15 @@ finish() {
 
 # start_show <folder> [arguments...]: runs the show in the folder, its output into files.
 # AUDIO picks SDL's audio driver (default dummy; disk writes into the work folder);
-# WRAPPER runs it under another program (valgrind: its window then gets 60 s, not 10).
+# WRAPPER runs it under another program (valgrind: its window then gets 60 s, not 10);
+# OUT names another file (a pipe) for its standard output.
 start_show() {
   local folder=$1; shift
   window_tenths=100
   [ -n "${WRAPPER:-}" ] && window_tenths=600
   # shellcheck disable=SC2086
   (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" SDL_DISKAUDIOFILE="$work/sound.raw" \
-     ${WRAPPER:-} "$program" "$@" >"$work/out" 2>"$work/err") &
+     ${WRAPPER:-} "$program" "$@" >"${OUT:-$work/out}" 2>"$work/err") &
   show_pid=$!
 }
 

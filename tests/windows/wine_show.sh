@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The Windows program under wine, in an X server of the case's own, driven by real key
-# events like the Linux program (tests/xshow.sh).
+# The Windows program under wine, in an X server of the case's own (tests/xshow.sh).
 # usage: wine_show.sh <show folder with kessivar.exe> <wine prefix> <case> <xpicture> [<capture>]
-#   wine_show.sh - <wine prefix> prefix   makes the shared, warm prefix the cases use
-# The cases share the prefix and so one wineserver: they run one at a time, and each
-# ends its own show and then that prefix's wineserver, never another's.
+# The cases share the prefix (made by the case "prefix"), warm, one at a time: each ends
+# its own show, then that prefix's wineserver, never another's.
 set -u
 show_dir=$(readlink -f "$1")
 export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -12,68 +10,48 @@ case_name=$3
 pixels=$(readlink -f "${4:-/none}")
 capture=$(readlink -f "${5:-/none}")
 program=$show_dir/kessivar.exe
-WRAPPER=wine
+WRAPPER=wine  # the show's window gets 60 s, as under valgrind
 source "$(dirname "$0")/../xshow.sh"
-# Wine starts slower than the Linux program: its window gets 30 s, not 10.
-window_tenths=300
 music=$(head -n1 <<<"$show_files")
-start_show() {
-  local folder=$1; shift
-  # shellcheck disable=SC2086
-  (cd "$folder" && exec env SDL_AUDIODRIVER="${AUDIO:-dummy}" SDL_DISKAUDIOFILE="$work/sound.raw" \
-     wine "$program" "$@" >"${OUT:-$work/out}" 2>"$work/err") &
-  show_pid=$!
-}
-endWine() { wineserver -k 2>/dev/null; cleanup; }
-trap endWine EXIT
+trap 'wineserver -k 2>/dev/null; cleanup' EXIT
 
 if [ "$case_name" == prefix ]; then
-  rm -rf "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 && wineserver -w
-  check "a wine prefix is made" yes "$([ -f "$WINEPREFIX/system.reg" ] && echo yes || echo no)"
-  finish
+  rm -rf "$WINEPREFIX" && wineboot -i >/dev/null 2>&1 && wineserver -w && [ -f "$WINEPREFIX/system.reg" ]
+  exit
 fi
 wineserver -p 30  # one warm server for the case's starts
 [ "$case_name" == fullscreen ] && screen=1280x720  # not 4:3
 start_x
 
-# like <id> <png...>: the mean difference per sample of the window to each picture, in order.
-like() { local id=$1; shift; timeout 5 "$pixels" "$id" --like "$@" | awk '/^like/{print $2}' | xargs; }
-# closer <a> <b>: "a" when the first difference is the smaller one, else "b" ("none" when
-# a picture could not be compared).
-closer() { awk -v a="${1:--1}" -v b="${2:--1}" 'BEGIN { print (a < 0 || b < 0) ? "none" : a < b ? "a" : "b" }'; }
-# in_console <command>: runs the command in a console on a terminal of its own (script);
-# prints what the console showed, without the terminal's control sequences.
-in_console() {
-  timeout 60 script -qec "$1" /dev/null </dev/null | tr -d '\r' | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g'
-}
-window_gone() { [ -z "$(timeout 5 xwininfo -root -tree 2>/dev/null | grep -F "\"$title\"")" ]; }
+# nearer <id> <a.png> <b.png>: "a" or "b", whichever picture the window differs less from.
+nearer() { timeout 5 "$pixels" "$1" --like "$2" "$3" | awk '/^like/ {d[n++] = $2}
+  END { print (n < 2 || d[0] < 0 || d[1] < 0) ? "none" : d[0] < d[1] ? "a" : "b" }'; }
+# in_console <command>: what the command shows in a console on a terminal (script) of its own.
+in_console() { timeout 60 script -qec "$1" /dev/null </dev/null | tr -d '\r' | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g'; }
+window_gone() { ! timeout 5 xwininfo -root -tree 2>/dev/null | grep -qF "\"$title\""; }
 
 case "$case_name" in
 window)
   # Frames of the title (3 s) and the scene (12 s) as the capture draws them.
   (cd "$work" && "$capture" --show-dir "$show_dir" --at 3,12 --frames "$work/frames" >/dev/null 2>&1)
-  title_png=$(ls "$work"/frames/*.png | head -n1)
-  scene_png=$(ls "$work"/frames/*.png | tail -n1)
+  frames=("$work"/frames/*.png)
+  # At 150 % scaling (144 dpi) as well: the program is DPI-aware, its pixels are real ones.
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
   start_show "$show_dir" -window
   id=$(wait_window); need_window "$id"
   check "window title" "$title" "$(timeout 5 xdotool getwindowname "$id" 2>/dev/null)"
-  check "the drawing area is 640x480" "640 480" "$(geometry "$id" | awk '{print $3, $4}')"
+  check "at 144 dpi the drawing area is 640x480" "640 480" "$(geometry "$id" | awk '{print $3, $4}')"
   sleep 3  # the show's clock started before its window appeared: about 3 s of it now
-  read -r to_title to_scene < <(like "$id" "$title_png" "$scene_png")
-  check "at ~3 s the window shows the title frame (differences $to_title, $to_scene)" a \
-    "$(closer "$to_title" "$to_scene")"
+  check "at ~3 s the window shows the title frame" a "$(nearer "$id" "${frames[@]}")"
   sleep 9  # past the 10-s title on the show's clock
-  read -r to_title to_scene < <(like "$id" "$title_png" "$scene_png")
-  check "after 12 s the window shows the scene (differences $to_title, $to_scene)" b \
-    "$(closer "$to_title" "$to_scene")"
+  check "after 12 s the window shows the scene" b "$(nearer "$id" "${frames[@]}")"
   quit "$id" window
   check "the window goes" yes "$(wait_until 30 window_gone && echo yes || echo no)"
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
   ;;
 keys)
   mkfifo "$work/pipe"
-  cat "$work/pipe" >"$work/piped" &
-  reader_pid=$!
+  cat "$work/pipe" >"$work/piped" & reader_pid=$!
   OUT=$work/pipe start_show "$show_dir" -window
   id=$(wait_window); need_window "$id"
   press "$id" space
@@ -84,7 +62,6 @@ keys)
   kill "$reader_pid" 2>/dev/null  # wineserver may hold the pipe open: the reader would see no end
   check "two spaces write exactly two lines to the pipe, no CR" "$(printf 'nofade 1\nnofade 0\n' | od -An -tx1)" \
     "$(od -An -tx1 "$work/piped")"
-  check "the window goes" yes "$(wait_until 30 window_gone && echo yes || echo no)"
   # Started from a console (on a terminal), the lines appear there.
   check "from a console: --version prints there" kessivar \
     "$(in_console "wine '$program' --version" | grep -o kessivar | head -n1)"
@@ -95,36 +72,26 @@ music)
   check "the music plays" yes "$(music_plays)"
   sleep 2
   quit "$id" music
-  # After the start-up silence, the samples are ninja.wav's from its first one on.
+  # After the start-up silence, the samples are the music file's from its first one on.
   check "the output is the music file's samples after the silence" same "$(python3 - "$work/sound.raw" "$show_dir/$music" <<'PY'
 import sys
-out = open(sys.argv[1], 'rb').read()
-wav = open(sys.argv[2], 'rb').read()
-data = wav[wav.index(b'data') + 8:]
-first = lambda b: (len(b) - len(b.lstrip(b'\0'))) // 4 * 4
-out, data = out[first(out):], data[first(data):]
+out, wav = (open(f, 'rb').read() for f in sys.argv[1:])
+out, data = (b[(len(b) - len(b.lstrip(b'\0'))) // 4 * 4:] for b in (out, wav[wav.index(b'data') + 8:]))
 n = min(len(out), len(data))
 print('same' if n > 44100 * 4 and out[:n] == data[:n] else 'differs (%d bytes compared)' % n)
 PY
 )"
   ;;
 files)
-  # From another folder: the files come from the program's.
-  mkdir "$work/elsewhere"
-  start_show "$work/elsewhere" -window
-  id=$(wait_window); need_window "$id"
-  check "from another folder: the title picture shows" yes "$(title_shows "$id")"
-  check "from another folder: stderr says where the files are" yes \
-    "$(grep -q "reading the show's files from" "$work/err" && echo yes || echo no)"
-  quit "$id" "from another folder"
-  # A folder with a non-ASCII name, started from elsewhere: pictures and music are read.
+  # Started from another folder, the files come from the program's (a non-ASCII name).
   folder="$work/Käyttäjät/Työpöytä/kessivar"
-  mkdir -p "$folder" && cp "$show_dir"/* "$folder/"
+  mkdir -p "$folder" "$work/elsewhere" && cp "$show_dir"/* "$folder/"
   program=$folder/kessivar.exe
   AUDIO=disk start_show "$work/elsewhere" -window
   id=$(wait_window); need_window "$id"
   check "non-ASCII folder: the title picture shows" yes "$(title_shows "$id")"
   check "non-ASCII folder: the music plays" yes "$(music_plays)"
+  check "stderr says where the files are" yes "$(grep -qF "files from Z:$(tr / '\\' <<<"$folder")" "$work/err" && echo yes || echo no)"
   quit "$id" "non-ASCII folder"
   # Without the music file: silence, and a line on stderr naming it.
   rm "$folder/$music" "$work/sound.raw"
@@ -134,25 +101,23 @@ files)
   check "no music file: stderr names it" yes "$(wait_until 30 grep -qF "$music" "$work/err" && echo yes || echo no)"
   sleep 1
   check "no music file: silence" no "$(sound_heard && echo yes || echo no)"
-  quit "$id" "no ninja.wav"
+  quit "$id" "no music file"
   ;;
 fullscreen)
-  # Xvfb has no video modes to switch to: the full-screen window, with the picture at
-  # 4:3 between black bars (the test title picture: grey to its edges).
+  # Xvfb has no modes to switch to: the full-screen window, the test title picture at 4:3.
   mkdir "$work/disc" && cp "$show_dir"/* "$work/disc/" && "$pixels" --title-picture "$work/disc/$title_file"
   start_show "$work/disc"
   id=$(wait_window); need_window "$id"
   check "the full-screen window covers the screen" "0 0 1280 720" "$(settled_geometry "$id" "0 0 1280 720")"
-  picture_fits() { [ "$(timeout 5 "$pixels" root | grep '^picture')" == "picture 160 0 960 720" ]; }
+  picture_now() { timeout 5 "$pixels" root | grep '^picture'; }
+  picture_fits() { [ "$(picture_now)" == "picture 160 0 960 720" ]; }
   wait_until 50 picture_fits
-  check "the picture is 960x720 between black bars" "picture 160 0 960 720" \
-    "$(timeout 5 "$pixels" root | grep '^picture')"
+  check "the picture is 960x720 between black bars" "picture 160 0 960 720" "$(picture_now)"
   check "stderr says the fallback" yes "$(grep -q "using a full-screen window" "$work/err" && echo yes || echo no)"
   quit "$id" "full screen"
   ;;
 stop)
-  # Ctrl+C as the console's control event: wine delivers those to the programs of a console
-  # on a terminal, so the sender runs in one (script). (It delivers no Ctrl+Break.)
+  # Ctrl+C as the console's control event, which wine delivers (no Ctrl+Break) on a terminal.
   x86_64-w64-mingw32-gcc-win32 -O2 "$(dirname "$0")/console_ctrl.c" -o "$work/console_ctrl.exe"
   code=$(cd "$show_dir" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" \
          in_console "wine '$work/console_ctrl.exe' 0 kessivar.exe -window" | tail -n1)
@@ -169,18 +134,6 @@ reader)
   timeout 60 xdotool key --window "$id" --repeat 500 --delay 2 space
   check "with a stuck reader the frames go on" yes "$(new_frame "$id")"
   quit "$id" "stuck reader"
-  exec 3<&-
-  ;;
-dpi)
-  # At 150 % scaling the program declares itself DPI-aware: its drawing area stays
-  # 640x480 real pixels.
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-  start_show "$show_dir" -window
-  id=$(wait_window); need_window "$id"
-  check "at 144 dpi the drawing area is 640x480" "640 480" "$(geometry "$id" | awk '{print $3, $4}')"
-  check "at 144 dpi the title picture shows" yes "$(title_shows "$id")"
-  quit "$id" "144 dpi"
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
   ;;
 *) echo "unknown case $case_name"; exit 2 ;;
 esac
