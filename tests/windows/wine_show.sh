@@ -83,9 +83,11 @@ PY
 )"
   ;;
 files)
-  # Started from another folder, the files come from the program's (a non-ASCII name).
-  folder="$work/Käyttäjät/Työpöytä/kessivar"
-  mkdir -p "$folder" "$work/elsewhere" && cp "$show_dir"/* "$folder/"
+  # The release zip unpacked into a folder with a non-ASCII name; started from another
+  # folder, the files come from the program's.
+  mkdir -p "$work/Käyttäjät/Työpöytä" "$work/elsewhere"
+  unzip -q "$show_dir"/../kessivar-*-windows-x64.zip -d "$work/Käyttäjät/Työpöytä"
+  folder=$(echo "$work"/Käyttäjät/Työpöytä/kessivar-*)
   program=$folder/kessivar.exe
   AUDIO=disk start_show "$work/elsewhere" -window
   id=$(wait_window); need_window "$id"
