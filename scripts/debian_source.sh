@@ -1,7 +1,24 @@
-# Debian's source packages, fetched without touching the machine's own apt state.
-# Sourced by the scripts that build libraries from source (web.sh, windows.sh); they set
-# $out, the build folder that holds the private apt state ($out/apt) and the unpacked
-# sources ($out/src/<package>).
+# Debian's packages installed where missing, and Debian's source packages fetched without
+# touching the machine's own apt state. Sourced by the scripts that build libraries from
+# source (web.sh, windows.sh); they set $out, the build folder that holds the private apt
+# state ($out/apt) and the unpacked sources ($out/src/<package>).
+
+# Installs those of the packages named that are missing (with sudo when not root).
+installMissing() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  # The package lists are fresh when setup.sh has just installed something; else they may
+  # be missing on a new machine.
+  apt-cache show "${missing[0]}" >/dev/null 2>&1 || $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=900 install -y \
+    --no-install-recommends "${missing[@]}"
+}
 
 # apt-get or apt-cache (first argument) with a private state folder whose source list
 # holds a deb-src line for every package index the machine's own apt configuration uses

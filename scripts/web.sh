@@ -15,25 +15,13 @@ jobs=${KESSIVAR_WEB_JOBS:-$(nproc)}
 # Debian packages the page needs besides the show's own (scripts/setup.sh).
 webPackages=(emscripten chromium python3-websocket dpkg-dev ffmpeg)
 
+# installMissing, privateApt, fetchSource
+source scripts/debian_source.sh
+
 installPackages() {
   bash scripts/setup.sh
-  local missing=() p
-  for p in "${webPackages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  # The package lists are fresh when setup.sh has just installed something; else they may
-  # be missing on a new machine.
-  apt-cache show "${missing[0]}" >/dev/null 2>&1 || $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=900 install -y \
-    --no-install-recommends "${missing[@]}"
+  installMissing "${webPackages[@]}"
 }
-
-# privateApt, fetchSource
-source scripts/debian_source.sh
 
 # The show's pictures and music, made by its own tools in a native build of their own.
 buildShowFiles() {

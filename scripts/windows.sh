@@ -18,25 +18,15 @@ jobs=${KESSIVAR_WIN_JOBS:-$(nproc)}
 export KESSIVAR_WIN_PREFIX=$prefix
 
 # Debian packages the Windows build and its tests need besides the show's own.
-winPackages=(mingw-w64 libz-mingw-w64-dev wine wine64 zip dpkg-dev)
+winPackages=(mingw-w64 libz-mingw-w64-dev wine wine64 zip unzip dpkg-dev)
+
+# installMissing, privateApt, fetchSource
+source scripts/debian_source.sh
 
 installPackages() {
   bash scripts/setup.sh
-  local missing=() p
-  for p in "${winPackages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  apt-cache show "${missing[0]}" >/dev/null 2>&1 || $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=900 install -y \
-    --no-install-recommends "${missing[@]}"
+  installMissing "${winPackages[@]}"
 }
-
-# privateApt, fetchSource
-source scripts/debian_source.sh
 
 # zlib comes from Debian's mingw-w64 package; its static archive is named outright, or
 # CMake takes the import library and the program would need zlib1.dll.
