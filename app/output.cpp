@@ -93,15 +93,16 @@ static void waitForQueuedOutput() {
 static bool usable(HANDLE handle) { return handle && handle != INVALID_HANDLE_VALUE; }
 
 // A program of the GUI subsystem starts without a console, so a double click opens none.
-// Started from a console, it takes its parent's: the standard handles that were not
-// redirected (to a file or a pipe) are opened on that console.
+// Started from a console, it takes its parent's (wine has attached it already): the
+// standard handles that were not redirected (to a file or a pipe) are opened on it.
 static void attachParentConsole() {
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED) return;
   const DWORD which[2] = {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
   FILE* streams[2] = {stdout, stderr};
   for (int i = 0; i < 2; ++i) {
     if (usable(GetStdHandle(which[i]))) continue;
-    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, 0, nullptr);
     if (!usable(console)) continue;
     SetStdHandle(which[i], console);
