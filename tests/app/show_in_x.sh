@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The real program in a real X server (Xvfb), driven by real key events (xdotool).
-# usage: show_in_x.sh <path to kessivar> <case> [<path to close_window> [<path to xpicture>]]
+# usage: show_in_x.sh <path to kessivar> <case> <path to close_window> <path to xpicture>
 set -u
 program=$(readlink -f "$1")
 case_name=$2
-pixels=${4:-}
-source "$(dirname "$0")/../xshow.sh"
+xpicture=$(readlink -f "$4")
+source "$(dirname "$0")/../lib/harness.sh"
 start_x
 
 show_dir=$(dirname "$program")
@@ -13,94 +13,75 @@ show_dir=$(dirname "$program")
 case "$case_name" in
 title_and_window)
   start_show "$show_dir" -window
-  id=$(wait_window)
-  check "window exists" yes "$([ -n "$id" ] && echo yes || echo no)"
+  wait_window
   check "window title" "$title" "$(timeout 5 xdotool getwindowname "$id" 2>/dev/null)"
-  check "window at (100, 100), 640x480" "100 100 640 480" "$(settled_geometry "$id" "100 100 640 480")"
-  press "$id" Escape
-  wait_exit; check "Escape exits with 0" 0 "$status"
+  check_settled "window at (100, 100), 640x480" 3 "100 100 640 480" geometry "$id"
+  quit "$id" "a window"
   ;;
 keys)
   start_show "$show_dir" -window
-  id=$(wait_window)
+  wait_window
   press "$id" space
-  check "first space" "nofade 1" "$(settled_output "nofade 1")"
+  check_settled "first space" 3 "nofade 1" show_output
   press "$id" space
-  check "second space, each line at once into a pipe/file" "nofade 1
-nofade 0" "$(settled_output "nofade 1
-nofade 0")"
-  for key in a A z Z q Q Return Tab BackSpace Left Right Up Down F1 F5 F12 Home Page_Down 1 0 minus; do
-    press "$id" "$key"
-  done
+  check_settled "second space, each line at once into a pipe/file" 3 "nofade 1
+nofade 0" show_output
+  press "$id" a A z Z q Q Return Tab BackSpace Left Right Up Down F1 F5 F12 Home Page_Down 1 0 minus
   # A third space: once it is answered, every key before it has been taken.
   press "$id" space
-  check "other keys print nothing" "nofade 1
+  check_settled "other keys print nothing" 3 "nofade 1
 nofade 0
-nofade 1" "$(settled_output "nofade 1
-nofade 0
-nofade 1")"
-  check "show still running after other keys" yes "$(running)"
-  press "$id" Escape
-  wait_exit; check "Escape exits with 0" 0 "$status"
+nofade 1" show_output
+  check_that "show still running after other keys" running
+  quit "$id" "after the keys"
   check "nothing else on stdout" "nofade 1
 nofade 0
-nofade 1" "$(cat "$work/out")"
+nofade 1" "$(show_output)"
   ;;
 escape)
   start_show "$show_dir" -window
-  id=$(wait_window); need_window "$id"
-  check "the title picture shows" yes "$(title_shows "$id")"
-  press "$id" Escape
-  wait_exit; check "Escape in the title phase exits with 0" 0 "$status"
+  wait_window
+  check_that "the title picture shows" title_shows "$id"
+  quit "$id" "in the title phase"
   start_show "$show_dir" -window
-  id=$(wait_window); need_window "$id"
+  wait_window
   # The show's clock started before its window appeared, and its title lasts 10 s of that
   # clock on any machine: a fixed wait, after which every frame drawn is of the scene.
   sleep 10
-  check "scene frames drawn" yes "$(new_frame "$id")"
-  check "scene phase reached with the show running" yes "$(running)"
-  press "$id" Escape
-  wait_exit; check "Escape in the scene phase exits with 0" 0 "$status"
+  check_that "scene frames drawn with the show running" new_frame "$id"
+  quit "$id" "in the scene phase"
   ;;
 arguments)
   # --help and --version answer without a display, and exit 0.
   usage=$(env -u DISPLAY "$program" --help 2>&1); code=$?
-  words=$(echo -window Escape space $show_files VIEWING_GAMMA)
-  check "--help: exit 0 and the usage names -window, the keys, the files and VIEWING_GAMMA" \
-    "0 $words" "$code$(for word in $words; do grep -q -- "$word" <<<"$usage" && echo -n " $word"; done)"
+  words=(-window Escape space "${show_files[@]}" VIEWING_GAMMA)
+  check "--help: exit 0 and the usage names -window, the keys, the files and VIEWING_GAMMA" "0 ${words[*]}" \
+    "$code$(for word in "${words[@]}"; do grep -q -- "$word" <<<"$usage" && echo -n " $word"; done)"
   version=$(env -u DISPLAY "$program" --version 2>&1); code=$?
   check "--version: exit 0 and one line" "0 kessivar" "$code $(awk '{print $1} END{if (NR != 1) print "lines:" NR}' <<<"$version")"
-  for arg in -window -windowed "-window extra"; do
+  for arg in -window -windowed "-window extra" -Window window --window "x -window"; do
+    expected="0 0 1024 768"
+    [[ $arg == -window* ]] && expected="100 100 640 480"
     # shellcheck disable=SC2086
     start_show "$show_dir" $arg
-    id=$(wait_window)
-    check "'$arg' gives a 640x480 window at (100, 100)" "100 100 640 480" "$(settled_geometry "$id" "100 100 640 480")"
+    wait_window
+    check_settled "'$arg' gives the surface $expected" 3 "$expected" geometry "$id"
     press "$id" Escape; wait_exit
-    [ "$status" == running ] && kill "$show_pid"
-  done
-  for arg in -Window window --window "x -window"; do
-    # shellcheck disable=SC2086
-    start_show "$show_dir" $arg
-    id=$(wait_window)
-    check "'$arg' gives a full-screen surface" "0 0 1024 768" "$(settled_geometry "$id" "0 0 1024 768")"
-    press "$id" Escape; wait_exit
-    [ "$status" == running ] && kill "$show_pid"
   done
   ;;
 fullscreen)
   start_show "$show_dir"
-  id=$(wait_window)
-  check "no argument: the surface covers the screen" "0 0 1024 768" "$(settled_geometry "$id" "0 0 1024 768")"
-  check "the title picture shows full screen" yes "$(title_shows "$id")"
-  check "the show runs full screen" yes "$(running)"
-  press "$id" Escape
-  wait_exit; check "Escape leaves full screen and exits with 0" 0 "$status"
+  wait_window
+  check_settled "no argument: the surface covers the screen" 3 "0 0 1024 768" geometry "$id"
+  check_that "the title picture shows full screen" title_shows "$id"
+  check_that "the show runs full screen" running
+  quit "$id" "leaving full screen"
   ;;
 window_closed)
   AUDIO=disk start_show "$show_dir" -window
-  id=$(wait_window); need_window "$id"
-  check "the title picture shows" yes "$(title_shows "$id")"
-  check "the music plays" yes "$(music_plays)"
+  wait_window
+  check_that "the title picture shows" title_shows "$id"
+  check_that "the music plays" music_plays
   timeout 5 "$3" "$id"
   wait_exit; check "closing the window ends the show with 0" 0 "$status"
   ;;
@@ -110,15 +91,12 @@ missing_files)
   cp "$program" "$work/alone/kessivar"
   program=$work/alone/kessivar
   AUDIO=disk start_show "$work/empty" -window
-  id=$(wait_window); need_window "$id"
-  check "the title is drawn white, untextured" yes "$(white_shows "$id")"
-  check "the show runs without its files" yes "$(running)"
-  for file in $show_files; do
-    check "stderr names $file" 1 "$(grep -c "^kessivar: $file: " "$work/err")"
-  done
-  press "$id" Escape
-  wait_exit; check "Escape exits with 0" 0 "$status"
-  check "stdout stays empty" "" "$(cat "$work/out")"
+  wait_window
+  check_that "the title is drawn white, untextured" white_shows "$id"
+  check_that "the show runs without its files" running
+  names_each_file "without the files:"
+  quit "$id" "without the files"
+  check "stdout stays empty" "" "$(show_output)"
   ;;
 other_folder)
   # Started from another folder, directly and through a symlink: the files beside the
@@ -128,8 +106,8 @@ other_folder)
   for how in directly "through a symlink"; do
     [ "$how" == directly ] || program=$work/links/kessivar
     start_show "$work/elsewhere" -window
-    id=$(wait_window); need_window "$id"
-    check "$how: the title picture shows" yes "$(title_shows "$id")"
+    wait_window
+    check_that "$how: the title picture shows" title_shows "$id"
     check "$how: stderr names the program's folder once" \
       "kessivar: reading the show's files from $show_dir (not in the working folder)" "$(cat "$work/err")"
     quit "$id" "$how"

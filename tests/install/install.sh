@@ -5,10 +5,9 @@
 # usage: install.sh <build folder> <path to xpicture> <prefix|package>
 set -u
 build=$(readlink -f "$1")
-pixels=$(readlink -f "$2")
+xpicture=$(readlink -f "$2")
 case_name=$3
-source "$(dirname "$0")/../xshow.sh"
-work=$(readlink -f "$work")
+source "$(dirname "$0")/../lib/harness.sh"
 mkdir "$work/home"
 
 # run_installed <program> <what>: the program with -window from a folder without the
@@ -16,8 +15,8 @@ mkdir "$work/home"
 run_installed() {
   program=$1
   start_show "$work/home" -window
-  id=$(wait_window); need_window "$id"
-  check "$2: the title picture shows" yes "$(title_shows "$id")"
+  wait_window
+  check_that "$2: the title picture shows" title_shows "$id"
   check "$2: stderr names the folder of the files" \
     "kessivar: reading the show's files from $(readlink -f "$(dirname "$(readlink -f "$program")")/../share/kessivar") (not in the working folder)" \
     "$(cat "$work/err")"
@@ -25,26 +24,19 @@ run_installed() {
 }
 
 # dpkg <arguments>, tried again while another dpkg or apt holds its lock (up to 15 minutes).
-dpkg_waiting() {
-  for _ in $(seq "$(tries 9000)"); do
-    dpkg "$@" >"$work/dpkg.log" 2>&1 && return 0
-    grep -q "lock" "$work/dpkg.log" || { cat "$work/dpkg.log"; return 1; }
-    sleep 0.1
-  done
-  return 1
-}
+dpkg_once() { dpkg "$@" >"$work/dpkg.log" 2>&1; dpkg_status=$?; [ $dpkg_status == 0 ] || ! grep -q lock "$work/dpkg.log"; }
+dpkg_waiting() { wait_for 900 dpkg_once "$@"; [ "$dpkg_status" == 0 ] || { cat "$work/dpkg.log"; return 1; }; }
 
 case "$case_name" in
 prefix)
   cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" || { cat "$work/install.log"; exit 1; }
   missing=""
-  # shellcheck disable=SC2046
-  for file in bin/kessivar bin/kessivar-capture $(printf 'share/kessivar/%s ' $show_files) \
-              share/applications/kessivar.desktop \
-              share/icons/hicolor/256x256/apps/kessivar.png share/man/man6/kessivar.6; do
+  for file in bin/kessivar bin/kessivar-capture "${show_files[@]/#/share/kessivar/}" \
+              share/applications/kessivar.desktop share/icons/hicolor/256x256/apps/kessivar.png \
+              share/man/man6/kessivar.6; do
     [ -f "$work/prefix/$file" ] || missing+=" $file"
   done
-  check "both programs, the eight files, desktop entry, icon and manual page are installed" "" "$missing"
+  check "both programs, the show's files, desktop entry, icon and manual page are installed" "" "$missing"
   check "the icon is a 256x256 PNG" "137 80 78 71 0 0 1 0 0 0 1 0" \
     "$(od -An -tu1 -N24 "$work/prefix/share/icons/hicolor/256x256/apps/kessivar.png" | xargs | cut -d' ' -f1-4,17-24)"
   check "the desktop entry runs kessivar, with its icon, outside a terminal, in a category" 4 \

@@ -9,8 +9,23 @@ xpicture=$(readlink -f "$2")
 case_name=$3
 show_dir=$(dirname "$program")
 here=$(dirname "$0")
-source "$here/../xshow.sh"
+source "$here/../lib/harness.sh"
 source "$here/servers.sh"
+
+# A folder of the show's files whose title picture is the test picture of xpicture: a blue
+# disc, round on a viewer's screen, on grey that is never black.
+make_disc_title_folder() {
+  mkdir -p "$work/disc"
+  for f in "${show_files[@]}"; do ln -sf "$show_dir/$f" "$work/disc/"; done
+  rm -f "$work/disc/$title_file"
+  "$xpicture" --title-picture "$work/disc/$title_file"
+}
+
+# "yes" when a measured box is round: width and height within 1 % (2 pixels at least).
+is_round() {
+  awk -v w="$1" -v h="$2" 'BEGIN { d = w - h; if (d < 0) d = -d;
+    print (w > 0 && d <= (w / 100 > 2 ? w / 100 : 2)) ? "yes" : "no (" w "x" h ")" }'
+}
 
 case "$case_name" in
 shape)
@@ -20,21 +35,19 @@ shape)
   start_openbox
   make_disc_title_folder
   start_show "$work/disc"
-  id=$(wait_window); need_window "$id"
-  check "full screen covers the screen" "0 0 1920 1080" "$(settled_geometry "$id" "0 0 1920 1080")"
-  read -r _ x y w h < <(settled_picture "240 0 1440 1080" "$id" | grep '^disc')
-  check "full screen: the picture is 1440x1080, centred, bars black" "picture 240 0 1440 1080" \
-    "$(xpicture_now "$id" | grep '^picture')"
+  wait_window
+  check_settled "full screen covers the screen" 3 "0 0 1920 1080" geometry "$id"
+  check_settled "full screen: the picture is 1440x1080, centred, bars black" 5 "240 0 1440 1080" measure picture "$id"
+  read -r x y w h < <(measure disc "$id")
   check "full screen: the disc stays round" yes "$(is_round "$w" "$h")"
   check "full screen: the disc stays centred" "960 540" "$(( x + w / 2 )) $(( y + h / 2 ))"
   quit "$id" "full screen"
 
   start_show "$work/disc" -window
-  id=$(wait_window); need_window "$id"
+  wait_window
   timeout 5 xdotool windowsize "$id" 1280 480
-  read -r _ x y w h < <(settled_picture "320 0 640 480" "$id" | grep '^disc')
-  check "1280x480 window: the picture is 640x480, centred, bars black" "picture 320 0 640 480" \
-    "$(xpicture_now "$id" | grep '^picture')"
+  check_settled "1280x480 window: the picture is 640x480, centred, bars black" 5 "320 0 640 480" measure picture "$id"
+  read -r x y w h < <(measure disc "$id")
   check "1280x480 window: the disc stays round" yes "$(is_round "$w" "$h")"
   quit "$id" "1280x480 window"
   ;;
@@ -45,12 +58,11 @@ game_mode)
   check "the desktop's video mode" 1920x1080 "$(mode_now)"
   for ending in Escape TERM INT HUP; do
     start_show "$work/disc"
-    id=$(wait_window); need_window "$id"
-    check "[$ending] the video mode switches to 640x480" 640x480 "$(settled_mode 640x480)"
+    wait_window
+    check_settled "[$ending] the video mode switches to 640x480" 5 640x480 mode_now
     check "[$ending] window title" "$title" "$(timeout 5 xdotool getwindowname "$id")"
-    read -r _ x y w h < <(settled_picture "0 0 640 480" root 640x480+0+0 | grep '^disc')
-    check "[$ending] the picture fills the mode" "picture 0 0 640 480" \
-      "$(xpicture_now root 640x480+0+0 | grep '^picture')"
+    check_settled "[$ending] the picture fills the mode" 5 "0 0 640 480" measure picture root 640x480+0+0
+    read -r x y w h < <(measure disc root 640x480+0+0)
     check "[$ending] the disc stays round" yes "$(is_round "$w" "$h")"
     if [ "$ending" == Escape ]; then
       quit "$id" "[$ending]"
@@ -58,8 +70,7 @@ game_mode)
       kill -"$ending" "$show_pid"; wait_exit
       check "[$ending] the show ends by SIG$ending" $(( 128 + $(kill -l "$ending") )) "$status"
     fi
-    check "[$ending] the desktop's video mode is back" 1920x1080 "$(settled_mode 1920x1080)"
-    end_if_running
+    check_settled "[$ending] the desktop's video mode is back" 5 1920x1080 mode_now
   done
   ;;
 *)

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Windows program under wine, in an X server of the case's own (tests/xshow.sh).
+# The Windows program under wine, in an X server of the case's own (tests/lib/harness.sh).
 # usage: wine_show.sh <show folder with kessivar.exe> <wine prefix> <case> <xpicture> [<capture>]
 # The cases share the prefix (made by the case "prefix"), warm, one at a time: each ends
 # its own show, then that prefix's wineserver, never another's.
@@ -7,12 +7,12 @@ set -u
 show_dir=$(readlink -f "$1")
 export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 case_name=$3
-pixels=$(readlink -f "${4:-/none}")
+xpicture=$(readlink -f "${4:-/none}")
 capture=$(readlink -f "${5:-/none}")
 program=$show_dir/kessivar.exe
 WRAPPER=wine  # the show's window gets 60 s, as under valgrind
-source "$(dirname "$0")/../xshow.sh"
-music=$(head -n1 <<<"$show_files")
+source "$(dirname "$0")/../lib/harness.sh"
+music=${show_files[0]}
 trap 'wineserver -k 2>/dev/null; cleanup' EXIT
 
 if [ "$case_name" == prefix ]; then
@@ -24,7 +24,7 @@ wineserver -p 30  # one warm server for the case's starts
 start_x
 
 # nearer <id> <a.png> <b.png>: "a" or "b", whichever picture the window differs less from.
-nearer() { timeout 5 "$pixels" "$1" --like "$2" "$3" | awk '/^like/ {d[n++] = $2}
+nearer() { pixels "$1" --like "$2" "$3" | awk '/^like/ {d[n++] = $2}
   END { print (n < 2 || d[0] < 0 || d[1] < 0) ? "none" : d[0] < d[1] ? "a" : "b" }'; }
 # in_console <command>: what the command shows in a console on a terminal (script) of its own.
 in_console() { timeout 60 script -qec "$1" /dev/null </dev/null | tr -d '\r' | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g'; }
@@ -38,7 +38,7 @@ window)
   # At 150 % scaling (144 dpi) as well: the program is DPI-aware, its pixels are real ones.
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
   start_show "$show_dir" -window
-  id=$(wait_window); need_window "$id"
+  wait_window
   check "window title" "$title" "$(timeout 5 xdotool getwindowname "$id" 2>/dev/null)"
   check "at 144 dpi the drawing area is 640x480" "640 480" "$(geometry "$id" | awk '{print $3, $4}')"
   sleep 3  # the show's clock started before its window appeared: about 3 s of it now
@@ -46,20 +46,19 @@ window)
   sleep 9  # past the 10-s title on the show's clock
   check "after 12 s the window shows the scene" b "$(nearer "$id" "${frames[@]}")"
   quit "$id" window
-  check "the window goes" yes "$(wait_until 30 window_gone && echo yes || echo no)"
+  check_that "the window goes" wait_for 3 window_gone
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
   ;;
 keys)
   mkfifo "$work/pipe"
-  cat "$work/pipe" >"$work/piped" & reader_pid=$!
-  OUT=$work/pipe start_show "$show_dir" -window
-  id=$(wait_window); need_window "$id"
+  cat "$work/pipe" >"$work/piped" & pids+=("$!")  # wineserver may hold the pipe open
+  STREAMS='>"$work/pipe" 2>"$work/err"' start_show "$show_dir" -window
+  wait_window
   press "$id" space
-  wait_until 50 grep -q "nofade 1" "$work/piped"
+  wait_for 5 grep -q "nofade 1" "$work/piped"
   press "$id" space
-  wait_until 50 grep -q "nofade 0" "$work/piped"
+  wait_for 5 grep -q "nofade 0" "$work/piped"
   quit "$id" keys
-  kill "$reader_pid" 2>/dev/null  # wineserver may hold the pipe open: the reader would see no end
   check "two spaces write exactly two lines to the pipe, no CR" "$(printf 'nofade 1\nnofade 0\n' | od -An -tx1)" \
     "$(od -An -tx1 "$work/piped")"
   # Started from a console (on a terminal), the lines appear there.
@@ -68,8 +67,8 @@ keys)
   ;;
 music)
   AUDIO=disk start_show "$show_dir" -window
-  id=$(wait_window); need_window "$id"
-  check "the music plays" yes "$(music_plays)"
+  wait_window
+  check_that "the music plays" music_plays
   sleep 2
   quit "$id" music
   # After the start-up silence, the samples are the music file's from its first one on.
@@ -90,32 +89,30 @@ files)
   folder=$(echo "$work"/Käyttäjät/Työpöytä/kessivar-*)
   program=$folder/kessivar.exe
   AUDIO=disk start_show "$work/elsewhere" -window
-  id=$(wait_window); need_window "$id"
-  check "non-ASCII folder: the title picture shows" yes "$(title_shows "$id")"
-  check "non-ASCII folder: the music plays" yes "$(music_plays)"
-  check "stderr says where the files are" yes "$(grep -qF "files from Z:$(tr / '\\' <<<"$folder")" "$work/err" && echo yes || echo no)"
+  wait_window
+  check_that "non-ASCII folder: the title picture shows" title_shows "$id"
+  check_that "non-ASCII folder: the music plays" music_plays
+  check_that "stderr says where the files are" grep -qF "files from Z:$(tr / '\\' <<<"$folder")" "$work/err"
   quit "$id" "non-ASCII folder"
   # Without the music file: silence, and a line on stderr naming it.
   rm "$folder/$music" "$work/sound.raw"
   AUDIO=disk start_show "$folder" -window
-  id=$(wait_window); need_window "$id"
-  check "no music file: the title picture shows" yes "$(title_shows "$id")"
-  check "no music file: stderr names it" yes "$(wait_until 30 grep -qF "$music" "$work/err" && echo yes || echo no)"
+  wait_window
+  check_that "no music file: the title picture shows" title_shows "$id"
+  check_that "no music file: stderr names it" wait_for 3 grep -qF "$music" "$work/err"
   sleep 1
-  check "no music file: silence" no "$(sound_heard && echo yes || echo no)"
+  silent() { ! sound_heard; }
+  check_that "no music file: silence" silent
   quit "$id" "no music file"
   ;;
 fullscreen)
   # Xvfb has no modes to switch to: the full-screen window, the test title picture at 4:3.
-  mkdir "$work/disc" && cp "$show_dir"/* "$work/disc/" && "$pixels" --title-picture "$work/disc/$title_file"
+  mkdir "$work/disc" && cp "$show_dir"/* "$work/disc/" && "$xpicture" --title-picture "$work/disc/$title_file"
   start_show "$work/disc"
-  id=$(wait_window); need_window "$id"
-  check "the full-screen window covers the screen" "0 0 1280 720" "$(settled_geometry "$id" "0 0 1280 720")"
-  picture_now() { timeout 5 "$pixels" root | grep '^picture'; }
-  picture_fits() { [ "$(picture_now)" == "picture 160 0 960 720" ]; }
-  wait_until 50 picture_fits
-  check "the picture is 960x720 between black bars" "picture 160 0 960 720" "$(picture_now)"
-  check "stderr says the fallback" yes "$(grep -q "using a full-screen window" "$work/err" && echo yes || echo no)"
+  wait_window
+  check_settled "the full-screen window covers the screen" 3 "0 0 1280 720" geometry "$id"
+  check_settled "the picture is 960x720 between black bars" 5 "160 0 960 720" measure picture root
+  check_that "stderr says the fallback" grep -q "using a full-screen window" "$work/err"
   quit "$id" "full screen"
   ;;
 stop)
@@ -124,17 +121,17 @@ stop)
   code=$(cd "$show_dir" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" \
          in_console "wine '$work/console_ctrl.exe' 0 kessivar.exe -window" | tail -n1)
   check "Ctrl+C ends the show with STATUS_CONTROL_C_EXIT" c000013a "$code"
-  check "the music had played" yes "$(sound_heard && echo yes || echo no)"
+  check_that "the music had played" sound_heard
   ;;
 reader)
   # A pipe that nobody reads, filled up before the show writes to it.
   mkfifo "$work/pipe"
   exec 3<>"$work/pipe"
   timeout 2 dd if=/dev/zero of="$work/pipe" bs=4096 count=64 2>/dev/null
-  OUT=$work/pipe start_show "$show_dir" -window
-  id=$(wait_window); need_window "$id"
-  timeout 60 xdotool key --window "$id" --repeat 500 --delay 2 space
-  check "with a stuck reader the frames go on" yes "$(new_frame "$id")"
+  STREAMS='>"$work/pipe" 2>"$work/err"' start_show "$show_dir" -window
+  wait_window
+  press "$id" --repeat 500 --delay 2 space
+  check_that "with a stuck reader the frames go on" new_frame "$id"
   quit "$id" "stuck reader"
   ;;
 *) echo "unknown case $case_name"; exit 2 ;;
