@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows program under wine, in an X server of the case's own (tests/lib/harness.sh).
-# usage: wine_show.sh <show folder with kessivar.exe> <wine prefix> <case> <xpicture> [<capture>]
+# usage: wine_show.sh <show folder with kessivar.exe> <wine prefix> <case> <xpicture> <capture>
+#                     <close_window>
 # The cases share the prefix (made by the case "prefix"), warm, one at a time: each ends
 # its own show, then that prefix's wineserver, never another's.
 set -u
@@ -9,6 +10,7 @@ export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 case_name=$3
 xpicture=$(readlink -f "${4:-/none}")
 capture=$(readlink -f "${5:-/none}")
+close_window=${6:-}
 program=$show_dir/kessivar.exe
 WRAPPER=wine  # the show's window gets 60 s, as under valgrind
 source "$(dirname "$0")/../lib/harness.sh"
@@ -58,7 +60,8 @@ keys)
   wait_for 5 grep -q "nofade 1" "$work/piped"
   press "$id" space
   wait_for 5 grep -q "nofade 0" "$work/piped"
-  quit "$id" keys
+  timeout 5 "$close_window" "$id"
+  wait_exit; check "closing the window ends the show with 0" 0 "$status"
   check "two spaces write exactly two lines to the pipe, no CR" "$(printf 'nofade 1\nnofade 0\n' | od -An -tx1)" \
     "$(od -An -tx1 "$work/piped")"
   # Started from a console (on a terminal), the lines appear there.
