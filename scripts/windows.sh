@@ -34,13 +34,13 @@ zlibFlags=(-DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.a
            -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include)
 
 # Builds and installs one unpacked source with CMake and the extra options given, unless
-# the same version is installed already.
+# the same version was installed already with the same options.
 buildLibrary() {
   local package=$1 version stamp
   shift
   version=$(cat "$out/src/$package/.unpacked")
   stamp=$prefix/built/$package
-  [ -f "$stamp" ] && [ "$(cat "$stamp")" == "$version" ] && return 0
+  [ -f "$stamp" ] && [ "$(cat "$stamp")" == "$version $*" ] && return 0
   echo "Building $package $version for Windows"
   local started=$SECONDS
   rm -rf "$out/lib/$package"
@@ -52,7 +52,7 @@ buildLibrary() {
   cmake --install "$out/lib/$package" >>"$out/lib/$package.log" 2>&1 ||
     { tail -n 30 "$out/lib/$package.log" >&2; echo "windows.sh: $package did not build" >&2; return 1; }
   mkdir -p "$prefix/built"
-  echo "$version" > "$stamp"
+  echo "$version $*" > "$stamp"
   echo "Built $package in $((SECONDS - started)) s"
 }
 
