@@ -48,7 +48,7 @@ static bool loadSoundLibrary() {
   return true;
 }
 #else
-#define SOUND(name) ::name
+#define SOUND(name) name
 static bool loadSoundLibrary() { return true; }
 #endif
 
