@@ -1,7 +1,11 @@
 #include "app/clock.h"
 
 #include <GL/freeglut.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <time.h>
+#endif
 
 static bool clockVirtual;       // true after setVirtualClock until useRealClock
 static uint32_t virtualElapsed;  // ms, returned by showElapsedMs while virtual
@@ -14,9 +18,13 @@ uint32_t showElapsedMs() {
 
 uint32_t tickCountMs() {
   if (clockVirtual) return virtualTicks;
+#ifdef _WIN32
+  return uint32_t(GetTickCount64());
+#else
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   return uint32_t(uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u);
+#endif
 }
 
 void setVirtualClock(uint32_t elapsedMs, uint32_t tickMs) {

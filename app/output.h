@@ -6,6 +6,9 @@
 // 0, 1 and 2 that are closed are opened on /dev/null, so that no file, sound device or
 // X connection takes one of their numbers and receives the show's output. SIGPIPE is
 // ignored: a line written to a reader that has gone fails instead of ending the show.
+// On Windows: attaches to the console of the parent, if any, for the standard handles
+// that were not redirected, and starts the thread that writes standard output; the
+// lines queued at exit still go out, unless the reader is stuck.
 void protectStandardStreams();
 
 // Queues one line (newline included, at most outputRingBytes long) for standard

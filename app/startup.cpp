@@ -27,6 +27,11 @@ void startShow(int argc, char** argv, void (*onStep)(StartupStep done)) {
   openMusic();
   stepDone(onStep, startupMusicOpened);
   readCommandLine(argc, argv);
+#ifdef _WIN32
+  // freeglut takes DISPLAY, an X variable that wine passes on, as the name of a Windows
+  // display device: its metrics and video modes are then read from nowhere.
+  _putenv("DISPLAY=");
+#endif
   glutInit(&argc, argv);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
   glutInitDisplayMode(GLUT_DOUBLE);

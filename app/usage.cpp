@@ -24,9 +24,14 @@ static const char usageHead[] =
     "\n";
 
 static const char usageTail[] =
+#ifdef _WIN32  // no installed layout with a share folder
+    "Each is read from the working folder, else from the program's own folder. A missing\n"
+    "file is named on standard error and the show goes on without it.\n"
+#else
     "Each is read from the working folder, else from the program's own folder, else from\n"
     "<program folder>/../share/kessivar. A missing file is named on standard error and\n"
     "the show goes on without it.\n"
+#endif
     "\n"
     "Environment: VIEWING_GAMMA, a positive number (default 1): values above 1 darken\n"
     "the pictures, values below 1 brighten them.\n";

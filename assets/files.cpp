@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <unistd.h>
 
 static const int folderCount = 2;  // the program's folder, then its ../share/kessivar
@@ -16,6 +19,22 @@ static bool workingFolderOnly;        // set by useWorkingFolderOnly
 static bool folderAnnounced[folderCount];  // its stderr line was written
 static char foundPath[showPathMax];   // showFilePath's result when it is a fallback copy
 
+#ifdef _WIN32
+// Fills folders[0] with the folder of the running program, in UTF-8 (the program's
+// manifest makes UTF-8 its code page, so the C library opens that path as it is). There
+// is no installed layout with a share folder on Windows.
+static void resolveFolders() {
+  foldersResolved = true;
+  wchar_t exe[showPathMax];
+  const DWORD length = GetModuleFileNameW(nullptr, exe, showPathMax);
+  if (length == 0 || length >= DWORD(showPathMax)) return;  // failed, or cut short
+  wchar_t* slash = wcsrchr(exe, L'\\');
+  if (!slash) return;
+  *slash = L'\0';
+  if (!WideCharToMultiByte(CP_UTF8, 0, exe, -1, folders[0], showPathMax, nullptr, nullptr))
+    folders[0][0] = '\0';
+}
+#else
 // Fills folders[] from the running program's resolved path.
 static void resolveFolders() {
   foldersResolved = true;
@@ -34,6 +53,7 @@ static void resolveFolders() {
   if (realpath(installed, resolved) && strlen(resolved) < size_t(showPathMax))
     snprintf(folders[1], showPathMax, "%s", resolved);
 }
+#endif
 
 const char* showFilePath(const char* name) {
   if (workingFolderOnly || access(name, F_OK) == 0) return name;

@@ -1,7 +1,8 @@
 // Where the show's files are read from. A file is looked up, in this order, in the
 // working directory, in the folder that holds the running program (its resolved path,
 // so also when started through a symlink) and in <that folder>/../share/kessivar (an
-// installed program).
+// installed program). On Windows the program's folder is the only fallback, and paths
+// are UTF-8.
 #pragma once
 
 // Longest path showFilePath returns, terminator included; longer candidates are skipped.

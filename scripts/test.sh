@@ -8,6 +8,7 @@ set -eu
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 bash scripts/web.sh --install  # the web page's toolchain and browser (tests/web)
+bash scripts/windows.sh --install  # the Windows cross-compiler and wine (tests/windows)
 (cd build && ctest --output-on-failure -j"$(nproc)")
 [ "${KESSIVAR_SANITIZE:-1}" == 0 ] && exit 0
 
@@ -15,7 +16,8 @@ bash scripts/web.sh --install  # the web page's toolchain and browser (tests/web
 # long runs), then the real program in Xvfb. Left out: valgrind (it cannot run a sanitized
 # program; it ran above), the fuzzers (sanitized already, run above) and the animation
 # re-bake (a build tool's byte-for-byte check of its output, run above), the web page
-# (built by emscripten, not by this build) and the package (installed into the machine
+# (built by emscripten, not by this build), the Windows program (built by mingw-w64, run
+# under wine) and the package (installed into the machine
 # once is enough).
 # The tools run at build time without leak checks; the tests run with them, less the
 # platform libraries' own (tests/lsan.supp), and with Mesa drawing on the calling thread
@@ -32,7 +34,7 @@ export LSAN_OPTIONS="suppressions=$(pwd)/../tests/lsan.supp:print_suppressions=0
 # This compiler's sanitizer runtime, tracking __tls_get_addr, can record a nonsense range for
 # the thread-local block of a library loaded at run time and die scanning it at exit.
 export ASAN_OPTIONS=intercept_tls_get_addr=0
-ctest --output-on-failure -j"$(nproc)" -LE '^(x11|fuzz|rebake|web)$'
+ctest --output-on-failure -j"$(nproc)" -LE '^(x11|fuzz|rebake|web|windows)$'
 # The real program one case at a time, so that its slower start cannot meet the scripts'
 # timings, and without leak checks: it ends through exit() with its start-up allocations
 # alive by design, and drivers it has unloaded leave leaks that no suppression can name.

@@ -1,6 +1,6 @@
 // What a viewer sees of a window or of the screen, measured from the X server's own
 // pixels, and the test title picture those measurements are made for.
-// usage: xpicture <window id | root> [WxH+X+Y]
+// usage: xpicture <window id | root> [WxH+X+Y] [--like PNG...]
 //        xpicture --title-picture FILE
 // Prints, for the window (or the given part of the root window):
 //   picture X Y W H   the box around every pixel that is not pure black
@@ -8,6 +8,8 @@
 //   white P           percent of the pixels that are white (every channel >= 240)
 //   black P           percent of the pixels that are black (every channel <= 16)
 //   hash N            a hash of all the pixels (frames that differ differ in it)
+//   like D FILE       for each --like picture of the region's size: the mean difference
+//                     per colour sample, 0..255 (D is -1 when its size differs)
 // Boxes are relative to the region; an empty box is "0 0 0 0".
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -81,12 +83,34 @@ bool chooseRegion(Display* display, const char* which, const char* geometry, int
   return true;
 }
 
+// Mean absolute difference per colour sample between the image and an RGB PNG of its size.
+double difference(XImage* image, int w, int h, const char* file) {
+  png_image png = {};
+  png.version = PNG_IMAGE_VERSION;
+  std::vector<uint8_t> rgb(size_t(w) * h * 3);
+  if (!png_image_begin_read_from_file(&png, file)) return -1;
+  png.format = PNG_FORMAT_RGB;
+  const bool read = int(png.width) == w && int(png.height) == h &&
+                    png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr);
+  png_image_free(&png);
+  if (!read) return -1;
+  uint64_t sum = 0;
+  for (int i = 0; i < w * h; ++i) {
+    const unsigned long pixel = XGetPixel(image, i % w, i / w);
+    sum += abs(int(pixel >> 16 & 255) - rgb[i * 3]) + abs(int(pixel >> 8 & 255) - rgb[i * 3 + 1]) +
+           abs(int(pixel & 255) - rgb[i * 3 + 2]);
+  }
+  return double(sum) / (3.0 * w * h);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && strcmp(argv[1], "--title-picture") == 0) return writeTitlePicture(argv[2]) ? 0 : 1;
   if (argc < 2) return 2;
-  const char* geometry = argc > 2 ? argv[2] : nullptr;
+  int likes = 2;  // the first --like, or argc
+  while (likes < argc && strcmp(argv[likes], "--like") != 0) ++likes;
+  const char* geometry = likes > 2 ? argv[2] : nullptr;
   Display* display = XOpenDisplay(nullptr);
   if (!display) return 1;
   int x, y, w, h;
@@ -112,6 +136,7 @@ int main(int argc, char** argv) {
   const long count = long(w) * h > 0 ? long(w) * h : 1;
   printf("white %ld\nblack %ld\n", white * 100 / count, black * 100 / count);
   printf("hash %llu\n", (unsigned long long)hash);
+  for (int i = likes + 1; i < argc; ++i) printf("like %.1f %s\n", difference(image, w, h, argv[i]), argv[i]);
   XDestroyImage(image);
   XCloseDisplay(display);
   return 0;
