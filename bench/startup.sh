@@ -4,7 +4,10 @@
 # Prints the two medians, their ratio (the budget: at most 1.5), the medians of the
 # show's start-up steps and of the pictures' loading steps (bench_pictures, run apart).
 # Needs a built tree (bench_startup, bench_floor, bench_pictures, build/show).
-# usage: bash bench/startup.sh [build folder] [runs]    (default build/, 15 runs each)
+# With "instructions" as third argument, prints instead the instructions that each of the
+# two takes from launch to exit, under callgrind (the same every run, whatever the load).
+# usage: bash bench/startup.sh [build folder] [runs] [instructions]
+#        (default build/, 15 runs each)
 set -eu
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build}" && pwd)
@@ -25,6 +28,19 @@ launch_show() {
   (cd "$show" && LAUNCH_NS=$(date +%s%N) SDL_AUDIODRIVER=dummy exec "$bench/bench_startup" -window)
 }
 launch_floor() { (cd "$show" && LAUNCH_NS=$(date +%s%N) exec "$bench/bench_floor"); }
+
+if [ "${3:-}" = instructions ]; then
+  instructions() {  # program [arguments]: millions of instructions, all threads
+    (cd "$show" && SDL_AUDIODRIVER=dummy valgrind --tool=callgrind --callgrind-out-file="$work/cg" "$@") \
+      >/dev/null 2>&1
+    callgrind_annotate "$work/cg" | awk '/PROGRAM TOTALS/ {gsub(",", "", $1); printf "%.1f", $1 / 1e6}'
+  }
+  show_ir=$(instructions "$bench/bench_startup" -window)
+  floor_ir=$(instructions "$bench/bench_floor")
+  printf "instructions, launch to exit after the first frame: show %s M, empty window %s M, ratio %.2f\n" \
+    "$show_ir" "$floor_ir" "$(awk -v a="$show_ir" -v b="$floor_ir" 'BEGIN {print a / b}')"
+  exit 0
+fi
 
 launch_show >/dev/null  # one of each to warm the caches
 launch_floor >/dev/null

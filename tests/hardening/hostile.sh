@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real program in hostile surroundings, in Xvfb, driven by xdotool: damaged files,
-# no sound device, no full-screen mode, absurd window sizes, key storms, a stopped process.
+# no sound device or library, no full-screen mode, absurd window sizes, key storms, a stopped process.
 # usage: hostile.sh <path to kessivar> <path to make_bad_files> <case> <path to xpicture>
 set -u
 program=$(readlink -f "$1")
@@ -41,6 +41,14 @@ no_sound)
   check "one line says so" 1 "$(grep -c '^kessivar: no sound output' "$work/err")"
   check "and nothing else" 1 "$(wc -l <"$work/err")"
   quit "$id" "no sound device"
+  # The sound library is opened as the show starts: a broken one found first is the same.
+  mkdir -p "$work/nolib" && : >"$work/nolib/libSDL2_mixer-2.0.so.0"
+  WRAPPER="env LD_LIBRARY_PATH=$work/nolib" start_show "$show_dir" -window
+  wait_window
+  check_that "no sound library: the show runs" new_frame "$id"
+  check "one line says so" 1 "$(grep -c '^kessivar: no sound library' "$work/err")"
+  check "and nothing else" 1 "$(wc -l <"$work/err")"
+  quit "$id" "no sound library"
   ;;
 no_fullscreen)
   start_show "$show_dir"
