@@ -88,7 +88,9 @@ buildShowFiles() {
 encodeMusic() {
   local wav=$out/native/show/ninja.wav ogg=$out/site/ninja.ogg
   [ -f "$ogg" ] && [ "$ogg" -nt "$wav" ] && return 0
-  ffmpeg -v error -y -i "$wav" -c:a libvorbis -q:a 3 "$ogg"
+  # bitexact: the Ogg stream's serial number is fixed instead of random, so that every
+  # build gives the same file.
+  ffmpeg -v error -y -i "$wav" -c:a libvorbis -q:a 3 -fflags +bitexact -flags:a +bitexact "$ogg"
 }
 
 buildPage() {
@@ -101,6 +103,11 @@ buildPage() {
   for f in font trainer ksvlayer writer2 logo footer kortit5; do
     cp -p "$out/native/show/$f.png" "$out/site/$f.png"
   done
+  # The licences of the show and of what the page compiles in, from Debian's sources.
+  mkdir -p "$out/site/licences"
+  cp LICENSE "$out/site/licences/kessivar.txt"
+  cp "$out/src/zlib/debian/copyright" "$out/site/licences/zlib.txt"
+  cp "$out/src/libpng1.6/debian/copyright" "$out/site/licences/libpng.txt"
 }
 
 serve=1
