@@ -1,8 +1,11 @@
 // kessivar-capture: the show drawn offscreen on a virtual clock, frame by frame, into
-// numbered PNG files or a video with the music. Options, frame times and outputs.
+// numbered PNG files or a video with the music. Options and outputs; the frame times and
+// the run-through are the show's own (app/startup.h).
 #pragma once
 #include <cstdint>
 #include <string>
+
+#include "app/startup.h"
 
 // Most show times --at may name.
 constexpr int captureMaxStills = 64;
@@ -13,7 +16,7 @@ constexpr double captureMaxSeconds = 86400.0;
 
 // What the command line asked for; filled once by parseCaptureOptions.
 struct CaptureOptions {
-  int fps = 60;                     // frames per second of show time, 1..1000
+  int fps = showFrameRate;          // frames per second of show time, 1..1000
   int width = 640, height = 480;    // pixels of each frame, 16..4096 each
   double start = 0.0;               // show time of the first frame, seconds
   double end = 66.0;                // show time the capture stops before, seconds
@@ -27,19 +30,6 @@ struct CaptureOptions {
 // Reads argv. Returns 0 to go on, 1 when --help was printed (exit 0), 2 after one
 // line on stderr about a bad option (exit 2).
 int parseCaptureOptions(int argc, char** argv, CaptureOptions* options);
-
-// The show's clock reading for frame number frame (frame 0 at show time 0) at fps
-// frames per second: what the toolkit would report, in whole milliseconds, rounded.
-uint32_t frameMs(int64_t frame, int fps);
-
-// The show frame nearest to a show time in seconds.
-int64_t frameAt(double seconds, int fps);
-
-// Draws show frame number frame at fps frames per second on the virtual clock. A frame
-// that is not shown is drawn with every pixel scissored away: the composer's rate
-// re-roll and the scroller still see it, which is all the history the show has, so
-// running every frame from 0 brings any later frame to what a run from 0 shows.
-void runShowFrame(int64_t frame, int fps, bool shown);
 
 // Numbered PNG frames: creates dir (and its parents) if missing. False after a line on stderr.
 bool openFrameDir(const std::string& dir);

@@ -11,13 +11,11 @@
 #include <vector>
 
 #include "app/capture.h"
-#include "app/clock.h"
-#include "app/composer.h"
 #include "app/offscreen.h"
 #include "app/shell.h"
+#include "app/startup.h"
 #include "assets/assets.h"
 #include "assets/files.h"
-#include "scroller/scroller.h"
 
 static CaptureOptions options;       // from the command line, then read only
 static int64_t firstFrame;           // show frame number of the first captured frame
@@ -53,7 +51,8 @@ static bool isWanted(int64_t frame, int64_t* n) {
   return false;
 }
 
-// Start-up as the show does it, on an offscreen context instead of a window.
+// The show's loading (app/startup.h) on an offscreen context instead of a window, from
+// the folder --show-dir gives.
 static bool startShow() {
   if (chdir(options.showDir.c_str()) != 0) {
     fprintf(stderr, "kessivar-capture: --show-dir %s: cannot enter it\n", options.showDir.c_str());
@@ -62,14 +61,13 @@ static bool startShow() {
   if (options.showDir != ".") useWorkingFolderOnly();  // read the folder given, nothing else
   if (!openOffscreenContext(options.width, options.height)) return false;
   onReshape(options.width, options.height);
-  loadShowImages();
+  loadShow();
   if (!fontImage.Data && !titleTexture && !layerTexture && !writerTexture && !logoTexture &&
       !footerTexture && !cardsTexture) {
     fprintf(stderr, "kessivar-capture: none of the show's pictures in %s (run it from the show "
                     "folder or give --show-dir)\n", options.showDir.c_str());
     return false;
   }
-  initScroller();
   frameRgb.resize(size_t(options.width) * options.height * 3);
   rowScratch.resize(size_t(options.width) * 3);
   return true;

@@ -1,6 +1,4 @@
-// The capture's command line, GNU style (getopt_long): --fps 30, --fps=30, -f 30; the
-// frame times, and the run-through that brings the show to any frame (also the web page's).
-#include <GL/gl.h>
+// The capture's command line, GNU style (getopt_long): --fps 30, --fps=30, -f 30.
 #include <getopt.h>
 
 #include <algorithm>
@@ -11,8 +9,6 @@
 #include <cstring>
 
 #include "app/capture.h"
-#include "app/clock.h"
-#include "app/composer.h"
 
 static const char* const captureHelp =
     "Usage: kessivar-capture [OPTION]... (--frames DIR | --video FILE)\n"
@@ -176,19 +172,3 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
   return checkCaptureOptions(o, endGiven);
 }
 
-uint32_t frameMs(int64_t frame, int fps) { return uint32_t(llround(double(frame) * 1000.0 / fps)); }
-
-int64_t frameAt(double seconds, int fps) { return llround(seconds * fps); }
-
-void runShowFrame(int64_t frame, int fps, bool shown) {
-  const uint32_t ms = frameMs(frame, fps);
-  setVirtualClock(ms, ms);
-  if (shown) {
-    drawScene();
-    return;
-  }
-  glEnable(GL_SCISSOR_TEST);
-  glScissor(0, 0, 0, 0);
-  drawScene();
-  glDisable(GL_SCISSOR_TEST);
-}

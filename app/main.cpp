@@ -1,30 +1,7 @@
-// Kessivar 2002: start-up in its fixed order, then the toolkit's main loop.
-#include <GL/freeglut.h>
-
-#include "app/output.h"
-#include "app/shell.h"
-#include "app/signals.h"
-#include "app/usage.h"
-#include "assets/assets.h"
-#include "audio/music.h"
-#include "scroller/scroller.h"
+// Kessivar 2002: the show's start-up, then the toolkit's main loop.
+#include "app/startup.h"
 
 int main(int argc, char** argv) {
-  protectStandardStreams();
-  answerHelpOrVersion(argc, argv);
-  watchStopSignals();  // acted on by onIdle once the main loop runs
-  openMusic();
-  readCommandLine(argc, argv);
-  glutInit(&argc, argv);
-  // Closing the window from the window manager ends the loop, so the music is closed.
-  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
-  glutInitDisplayMode(GLUT_DOUBLE);
-  openDisplaySurface();
-  loadShowImages();
-  initScroller();
-  registerCallbacks();
-  startMusic();
-  glutMainLoop();
-  closeMusic();
-  return 0;
+  startShow(argc, argv);
+  return runShow();
 }

@@ -1,6 +1,5 @@
-// The program's start-up steps, the toolkit callbacks and shutdown. main() takes the
-// steps in this order: readCommandLine, glutInit, openDisplaySurface, loadShowImages
-// (assets/), initScroller (scroller/), registerCallbacks, startMusic (audio/).
+// The program's own start-up pieces, the toolkit callbacks and shutdown. startShow
+// (app/startup.h) takes them in their fixed order with the other modules' steps.
 #pragma once
 
 // The window title, exactly.

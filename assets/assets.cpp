@@ -7,9 +7,18 @@
 unsigned titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture;
 pngRawInfo fontImage;
 
-// Where each picture's texture name goes, by role; the font has none.
-static unsigned* const pictureTextures[showPictureCount] = {
-    nullptr, &titleTexture, &layerTexture, &writerTexture, &logoTexture, &footerTexture, &cardsTexture};
+// Where a picture's texture name goes, by its role; null for the font, which has none.
+static unsigned* textureOf(int picture) {
+  switch (picture) {
+    case titlePicture: return &titleTexture;
+    case layerPicture: return &layerTexture;
+    case writerPicture: return &writerTexture;
+    case logoPicture: return &logoTexture;
+    case footerPicture: return &footerTexture;
+    case cardsPicture: return &cardsTexture;
+  }
+  return nullptr;
+}
 
 void loadShowImages() {
   for (int p = 0; p < showPictureCount; ++p) {
@@ -20,7 +29,7 @@ void loadShowImages() {
     }
     pngInfo info;
     const int trans = file.mode == pictureSolid ? PNG_SOLID : PNG_ALPHA;
-    *pictureTextures[p] =
+    *textureOf(p) =
         pngBind(showFilePath(file.name), PNG_NOMIPMAPS, trans, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
   }
 }

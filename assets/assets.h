@@ -1,16 +1,9 @@
 // What start-up loads besides the music: the raw font and six pictures as textures,
-// from one table of file name, role and loading mode. The layers and the scroller read
-// what it loaded; the capture, the picture tool and the tests take the file names from
-// here.
+// from one table of file name, role and loading mode, made from assets/show_files.txt.
+// The layers and the scroller read what it loaded; the capture, the picture tool and
+// the tests take the file names from here.
 #pragma once
 #include "images/images.h"
-
-// The music, streamed by audio/.
-inline constexpr const char* musicFileName = "ninja.wav";
-
-// The pictures in the order start-up loads them.
-enum ShowPicture { fontPicture, titlePicture, layerPicture, writerPicture, logoPicture,
-                   footerPicture, cardsPicture, showPictureCount };
 
 // Loading mode of a picture: kept in memory as the file has it, or bound as a texture
 // without alpha or with the file's alpha.
@@ -20,16 +13,18 @@ struct ShowPictureFile {
   const char* name;  // file name, read from the show's folder
   PictureMode mode;
 };
-inline constexpr ShowPictureFile showPictureFiles[showPictureCount] = {
-    {"font.png", pictureRaw},     {"trainer.png", pictureSolid}, {"ksvlayer.png", pictureAlpha},
-    {"writer2.png", pictureAlpha}, {"logo.png", pictureAlpha},    {"footer.png", pictureSolid},
-    {"kortit5.png", pictureAlpha}};
+
+// Made at configuration time from assets/show_files.txt, the one list of the show's files:
+// musicFileName (the music, streamed by audio/), the enum ShowPicture (fontPicture,
+// titlePicture, layerPicture, writerPicture, logoPicture, footerPicture, cardsPicture, in
+// the order start-up loads them, then showPictureCount) and showPictureFiles, indexed by it.
+#include "assets/show_files.inc"
 
 // Texture names of the six bound pictures; 0 means the file failed to load (its layer
 // then draws untextured). Written once by loadShowImages.
 extern unsigned titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture;
 
-// "font.png" loaded raw; Data is null when it failed. Written by loadShowImages.
+// The font picture, loaded raw; Data is null when it failed. Written by loadShowImages.
 extern pngRawInfo fontImage;
 
 // Loads every picture of the table, in its order: the font raw, the others as textures

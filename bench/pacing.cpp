@@ -10,11 +10,10 @@
 #include <ctime>
 #include <vector>
 
-#include "assets/assets.h"
 #include "app/clock.h"
 #include "app/shell.h"
+#include "app/startup.h"
 #include "audio/music.h"
-#include "scroller/scroller.h"
 
 static const int frameCount = 3000;
 static std::vector<double> frameTimes;  // ms, reserved before the loop
@@ -48,18 +47,13 @@ static void timedDisplay() {
   }
 }
 
+// The frames are timed by timedDisplay instead of onDisplay.
+static void onStartupStep(StartupStep done) {
+  if (done == startupCallbacksRegistered) glutDisplayFunc(timedDisplay);
+}
+
 int main(int argc, char** argv) {
   frameTimes.reserve(frameCount);
-  openMusic();
-  readCommandLine(argc, argv);
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_DOUBLE);
-  openDisplaySurface();
-  loadShowImages();
-  initScroller();
-  registerCallbacks();
-  glutDisplayFunc(timedDisplay);
-  startMusic();
-  glutMainLoop();
-  return 0;
+  startShow(argc, argv, onStartupStep);
+  return runShow();
 }

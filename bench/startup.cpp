@@ -1,7 +1,7 @@
-// Launch to first frame: the program's start-up in its own order (as app/main.cpp), then
-// one frame drawn, finished and swapped. Prints milliseconds from process launch (the
-// LAUNCH_NS environment variable, CLOCK_REALTIME nanoseconds taken just before exec) and
-// from main; then ends as Escape does.
+// Launch to first frame: the program's own start-up (app/startup.h), then one frame
+// drawn, finished and swapped. Prints milliseconds from process launch (the LAUNCH_NS
+// environment variable, CLOCK_REALTIME nanoseconds taken just before exec) and from
+// main, and each start-up step's share; then ends as Escape does.
 // usage: LAUNCH_NS=$(date +%s%N) bench_startup   (in build/show, with a display)
 #include <GL/freeglut.h>
 
@@ -9,10 +9,9 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "assets/assets.h"
 #include "app/shell.h"
+#include "app/startup.h"
 #include "audio/music.h"
-#include "scroller/scroller.h"
 
 static double mainStart;  // CLOCK_REALTIME seconds at main
 static double steps[4];   // CLOCK_REALTIME seconds after: music, display surface, images, scroller
@@ -39,23 +38,17 @@ static void firstFrame() {
   exit(0);
 }
 
+// Notes when each step ends; the first frame is drawn by firstFrame instead of onDisplay.
+static void onStartupStep(StartupStep done) {
+  if (done == startupCallbacksRegistered) {
+    glutDisplayFunc(firstFrame);
+    return;
+  }
+  steps[done] = realSeconds();
+}
+
 int main(int argc, char** argv) {
   mainStart = realSeconds();
-  openMusic();
-  steps[0] = realSeconds();
-  readCommandLine(argc, argv);
-  glutInit(&argc, argv);
-  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
-  glutInitDisplayMode(GLUT_DOUBLE);
-  openDisplaySurface();
-  steps[1] = realSeconds();
-  loadShowImages();
-  steps[2] = realSeconds();
-  initScroller();
-  steps[3] = realSeconds();
-  registerCallbacks();
-  glutDisplayFunc(firstFrame);
-  startMusic();
-  glutMainLoop();
-  return 0;
+  startShow(argc, argv, onStartupStep);
+  return runShow();
 }

@@ -84,9 +84,16 @@ buildShowFiles() {
   cmake --build "$out/native" -j"$jobs" --target pictures music
 }
 
+# The show's files by their one list: the music's name, then the pictures'.
+showMusic() { awk '!/^#/ && $1 == "music" {print $2}' assets/show_files.txt; }
+showPictures() { awk '!/^#/ && NF && $1 != "music" {print $2}' assets/show_files.txt; }
+
 # The music for the page: Ogg Vorbis, which Chromium decodes to exactly the WAV's length.
+# The page has it under the music's name with .ogg for its ending.
 encodeMusic() {
-  local wav=$out/native/show/ninja.wav ogg=$out/site/ninja.ogg
+  local music
+  music=$(showMusic)
+  local wav=$out/native/show/$music ogg=$out/site/${music%.*}.ogg
   [ -f "$ogg" ] && [ "$ogg" -nt "$wav" ] && return 0
   # bitexact: the Ogg stream's serial number is fixed instead of random, so that every
   # build gives the same file.
@@ -100,8 +107,8 @@ buildPage() {
     -DSITE_DIR="$out/site" >/dev/null
   cmake --build "$out/wasm" -j"$jobs"
   local f
-  for f in font trainer ksvlayer writer2 logo footer kortit5; do
-    cp -p "$out/native/show/$f.png" "$out/site/$f.png"
+  for f in $(showPictures); do
+    cp -p "$out/native/show/$f" "$out/site/$f"
   done
   # The licences of the show and of what the page compiles in, from Debian's sources.
   mkdir -p "$out/site/licences"

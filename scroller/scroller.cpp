@@ -115,9 +115,9 @@ static bool fontIsUsable(const pngRawInfo& font) {
       font.Height >= unsigned(scrollGlyphRows))
     return true;
   fprintf(stderr,
-          "kessivar: font.png: %ux%u, %u channel(s) of %u bits%s; needs 8-bit grey, 1024 wide, "
+          "kessivar: %s: %ux%u, %u channel(s) of %u bits%s; needs 8-bit grey, 1024 wide, "
           "at least 10 rows: the scroller stays blank\n",
-          font.Width, font.Height, font.Components, font.Depth, font.Palette ? ", palette" : "");
+          showPictureFiles[fontPicture].name, font.Width, font.Height, font.Components, font.Depth, font.Palette ? ", palette" : "");
   return false;
 }
 

@@ -5,6 +5,11 @@
 # a condition, stretched by KESSIVAR_TIME_FACTOR (default 1; slow machines and sanitizer
 # builds set it higher). Each script run keeps its scratch files in a folder of its own.
 title="Kessivar 2002 - 01.-04. August 2002"
+# The show's files by their one list (assets/show_files.txt): every name, the music
+# first, and the title picture's.
+show_list=$(dirname "${BASH_SOURCE[0]}")/../assets/show_files.txt
+show_files=$(awk '!/^#/ && NF {print $2}' "$show_list")
+title_file=$(awk '!/^#/ && $1 == "title" {print $2}' "$show_list")
 failures=0
 passes=0
 work=$(mktemp -d)

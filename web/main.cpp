@@ -1,5 +1,5 @@
-// The show in a browser: the native start-up pieces, composer and layers driven by the
-// page. The page (web/page.js) fetches the show's files into the in-memory file system
+// The show in a browser: the show's start-up (app/startup.h), composer and layers driven
+// by the page. The page (web/page.js) fetches the show's files into the in-memory file system
 // before main runs, calls webStartShow on the viewer's first click, tap or key,
 // webKey for keys and webStopShow on Escape. With index.html#t=SECONDS it asks for
 // one still instead (webDrawStill) and starts no show.
@@ -13,7 +13,7 @@
 #include "app/clock.h"
 #include "app/composer.h"
 #include "app/shell.h"
-#include "assets/assets.h"
+#include "app/startup.h"
 #include "audio/music.h"
 #include "scroller/scroller.h"
 #include "scroller/typeset.h"
@@ -75,30 +75,28 @@ EMSCRIPTEN_KEEPALIVE void webKey(int key) {
 }
 
 // Draws the moment at show time seconds as the capture would at its default frame
-// rate: every frame from 0 is run through with its pixels scissored away, so the
-// rate re-rolls and the scroller are where a run from 0 has them; the last is drawn.
-// Times are limited to what the capture accepts (0..captureMaxSeconds); the run-through
-// costs the browser about 0.4 ms per show frame (1.5 s per minute of show time).
+// rate, showFrameRate: every frame from 0 is run through with its pixels scissored away,
+// so the rate re-rolls and the scroller are where a run from 0 has them; the last is
+// drawn. Times are limited to what the capture accepts (0..captureMaxSeconds); the
+// run-through costs the browser about 0.4 ms per show frame (1.5 s per minute of show time).
 EMSCRIPTEN_KEEPALIVE void webDrawStill(double seconds) {
-  const int fps = CaptureOptions{}.fps;
-  const int64_t last = frameAt(std::clamp(seconds, 0.0, captureMaxSeconds), fps);
+  const int64_t last = frameAt(std::clamp(seconds, 0.0, captureMaxSeconds), showFrameRate);
   resetComposer();
   resetScroller();
-  for (int64_t frame = 0; frame <= last; ++frame) runShowFrame(frame, fps, frame == last);
+  for (int64_t frame = 0; frame <= last; ++frame) runShowFrame(frame, showFrameRate, frame == last);
 }
 
 }  // extern "C"
 
-// Start-up as the show does it in a window, less the music, which waits for the viewer's
-// gesture.
+// The page's own surface, the canvas, then the show's loading; the music waits for the
+// viewer's gesture, and the browser's animation frames take the place of the main loop.
 int main(int argc, char** argv) {
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_DOUBLE);
   glutInitWindowSize(640, 480);
   glutCreateWindow(showTitle);
   onReshape(640, 480);
-  loadShowImages();
-  initScroller();
+  loadShow();
   EM_ASM({ document.title = UTF8ToString($0); }, showTitle);
   emscripten_set_main_loop(onAnimationFrame, 0, false);
   return 0;

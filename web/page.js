@@ -6,8 +6,7 @@
 'use strict';
 
 var Module = (function () {
-  const pictures = ['font.png', 'trainer.png', 'ksvlayer.png', 'writer2.png', 'logo.png',
-                    'footer.png', 'kortit5.png'];
+  const files = kessivarShowFiles;  // the show's files by name (show_files.js)
   const stillTime = /^#t=(\d+(?:\.\d*)?|\.\d+)$/.exec(location.hash);
   let ready = false;        // main has run: the show can start
   let startWanted = null;   // the gesture's time stamp when it came before ready
@@ -81,9 +80,9 @@ var Module = (function () {
 
   function loadFiles() {
     Module.addRunDependency('show files');
-    const wanted = pictures.map((p) => fetchFile(p, p));
-    // The show opens its music as ninja.wav and reads it by content, not by name.
-    if (!stillTime) wanted.push(fetchFile('ninja.ogg', 'ninja.wav'));
+    const wanted = files.pictures.map((p) => fetchFile(p, p));
+    // The show opens its music by its own name and reads it by content, not by name.
+    if (!stillTime) wanted.push(fetchFile(files.musicOgg, files.music));
     Promise.all(wanted).then(() => Module.removeRunDependency('show files'));
   }
 

@@ -65,10 +65,9 @@ escape)
 arguments)
   # --help and --version answer without a display, and exit 0.
   usage=$(env -u DISPLAY "$program" --help 2>&1); code=$?
+  words=$(echo -window Escape space $show_files VIEWING_GAMMA)
   check "--help: exit 0 and the usage names -window, the keys, the files and VIEWING_GAMMA" \
-    "0 -window Escape space ninja.wav font.png kortit5.png VIEWING_GAMMA" \
-    "$code$(for word in -window Escape space ninja.wav font.png kortit5.png VIEWING_GAMMA; do
-              grep -q -- "$word" <<<"$usage" && echo -n " $word"; done)"
+    "0 $words" "$code$(for word in $words; do grep -q -- "$word" <<<"$usage" && echo -n " $word"; done)"
   version=$(env -u DISPLAY "$program" --version 2>&1); code=$?
   check "--version: exit 0 and one line" "0 kessivar" "$code $(awk '{print $1} END{if (NR != 1) print "lines:" NR}' <<<"$version")"
   for arg in -window -windowed "-window extra"; do
@@ -114,7 +113,7 @@ missing_files)
   id=$(wait_window); need_window "$id"
   check "the title is drawn white, untextured" yes "$(white_shows "$id")"
   check "the show runs without its files" yes "$(running)"
-  for file in ninja.wav font.png trainer.png ksvlayer.png writer2.png logo.png footer.png kortit5.png; do
+  for file in $show_files; do
     check "stderr names $file" 1 "$(grep -c "^kessivar: $file: " "$work/err")"
   done
   press "$id" Escape

@@ -97,10 +97,13 @@ TEST(ArtFormats, EachPictureHasTheSizeAndPixelFormatTheLoaderNeeds)
         int width, height, colourType;
     };
     const Expected expected[7] = {
-        {"font.png", 1024, 16, PNG_COLOR_TYPE_GRAY},         {"trainer.png", 1024, 512, PNG_COLOR_TYPE_RGB},
-        {"ksvlayer.png", 512, 256, PNG_COLOR_TYPE_RGB_ALPHA}, {"writer2.png", 256, 1024, PNG_COLOR_TYPE_RGB_ALPHA},
-        {"logo.png", 256, 128, PNG_COLOR_TYPE_RGB_ALPHA},     {"footer.png", 512, 64, PNG_COLOR_TYPE_RGB},
-        {"kortit5.png", 1024, 1024, PNG_COLOR_TYPE_RGB_ALPHA},
+        {showPictureFiles[fontPicture].name, 1024, 16, PNG_COLOR_TYPE_GRAY},
+        {showPictureFiles[titlePicture].name, 1024, 512, PNG_COLOR_TYPE_RGB},
+        {showPictureFiles[layerPicture].name, 512, 256, PNG_COLOR_TYPE_RGB_ALPHA},
+        {showPictureFiles[writerPicture].name, 256, 1024, PNG_COLOR_TYPE_RGB_ALPHA},
+        {showPictureFiles[logoPicture].name, 256, 128, PNG_COLOR_TYPE_RGB_ALPHA},
+        {showPictureFiles[footerPicture].name, 512, 64, PNG_COLOR_TYPE_RGB},
+        {showPictureFiles[cardsPicture].name, 1024, 1024, PNG_COLOR_TYPE_RGB_ALPHA},
     };
     for (const Expected& e : expected) {
         const Image image = readPng(showFile(e.name));
@@ -128,7 +131,7 @@ TEST(ArtFormats, RepaintingGivesByteIdenticalFiles)
 
 TEST(ArtFont, InkOnlyInShownRowsAndGlyphColumns)
 {
-    const Image font = readPng(showFile("font.png"));
+    const Image font = readPng(showFile(showPictureFiles[fontPicture].name));
     ASSERT_EQ(font.width, 1024);
     ASSERT_GE(font.height, 10);
     int strayInk = 0;
@@ -145,7 +148,7 @@ TEST(ArtFont, InkOnlyInShownRowsAndGlyphColumns)
 TEST(ArtFont, EveryGlyphFillsItsColumnsEdgeToEdge)
 {
     // A blank first or last column would show as a double gap in the scroller.
-    const Image font = readPng(showFile("font.png"));
+    const Image font = readPng(showFile(showPictureFiles[fontPicture].name));
     ASSERT_GE(font.height, 10);
     auto columnInk = [&](int x) {
         int ink = 0;
@@ -161,7 +164,7 @@ TEST(ArtFont, EveryGlyphFillsItsColumnsEdgeToEdge)
 
 TEST(ArtFont, GlyphsOfEqualWidthAreAllDifferent)
 {
-    const Image font = readPng(showFile("font.png"));
+    const Image font = readPng(showFile(showPictureFiles[fontPicture].name));
     ASSERT_GE(font.height, 10);
     auto shape = [&](int k) {
         std::string bits;
@@ -179,7 +182,7 @@ TEST(ArtFont, GlyphsOfEqualWidthAreAllDifferent)
 
 TEST(ArtWriter, EveryBandCarriesALineOfTextCutCleanly)
 {
-    const Image writer = readPng(showFile("writer2.png"));
+    const Image writer = readPng(showFile(showPictureFiles[writerPicture].name));
     ASSERT_EQ(writer.width, 256);
     ASSERT_EQ(writer.height, 1024);
     for (int band = 0; band < 42; band++) {
@@ -201,7 +204,7 @@ TEST(ArtWriter, EveryBandCarriesALineOfTextCutCleanly)
 
 TEST(ArtWriter, RowsBelowTheSixBlocksAreEmpty)
 {
-    const Image writer = readPng(showFile("writer2.png"));
+    const Image writer = readPng(showFile(showPictureFiles[writerPicture].name));
     ASSERT_EQ(writer.height, 1024);
     int visible = 0;
     for (int y = 840; y < 1024; y++)
@@ -213,7 +216,7 @@ TEST(ArtWriter, RowsBelowTheSixBlocksAreEmpty)
 // screen/layout.h, from which the picture tool paints.
 TEST(ArtCards, FiveOpaqueCardsAndNothingElse)
 {
-    const Image cards = readPng(showFile("kortit5.png"));
+    const Image cards = readPng(showFile(showPictureFiles[cardsPicture].name));
     ASSERT_EQ(cards.width, 1024);
     ASSERT_EQ(cards.height, 1024);
     int opaque[5] = {};
@@ -237,7 +240,7 @@ TEST(ArtCards, FiveOpaqueCardsAndNothingElse)
 TEST(ArtCards, EachCardHasLegibleTextAboveTheFooter)
 {
     // The footer hides the bottom 8 rows of a settled card; text must end above them.
-    const Image cards = readPng(showFile("kortit5.png"));
+    const Image cards = readPng(showFile(showPictureFiles[cardsPicture].name));
     ASSERT_EQ(cards.height, 1024);
     for (int k = 0; k < 5; k++) {
         const int x0 = (k & 3) * 256, y0 = (k / 4) * 364;
@@ -256,7 +259,7 @@ TEST(ArtCards, EachCardHasLegibleTextAboveTheFooter)
 
 TEST(ArtFooter, EdgeColumnsRepeatWithoutASeam)
 {
-    const Image footer = readPng(showFile("footer.png"));
+    const Image footer = readPng(showFile(showPictureFiles[footerPicture].name));
     ASSERT_EQ(footer.width, 512);
     ASSERT_EQ(footer.height, 64);
     int worst = 0, worstRow = -1;
@@ -275,7 +278,7 @@ TEST(ArtTitle, AmberBarsDoNotWashOutTheVisibleWindow)
 {
     // Bars add up to (0.8, 0.7, 0.3) over screen rows 76-396 (picture rows 92-412) and
     // clamp; pixels that clamp to white under a bar lose all contrast.
-    const Image title = readPng(showFile("trainer.png"));
+    const Image title = readPng(showFile(showPictureFiles[titlePicture].name));
     ASSERT_EQ(title.width, 1024);
     ASSERT_EQ(title.height, 512);
     int washed = 0, bright = 0, total = 0;
@@ -296,7 +299,8 @@ TEST(ArtLogoAndLayer, TransparentAroundTheArtwork)
         const char* name;
         int width, height, margin;
     };
-    for (const Case c : {Case{"logo.png", 256, 128, 2}, Case{"ksvlayer.png", 512, 256, 0}}) {
+    for (const Case c : {Case{showPictureFiles[logoPicture].name, 256, 128, 2},
+                         Case{showPictureFiles[layerPicture].name, 512, 256, 0}}) {
         const Image image = readPng(showFile(c.name));
         ASSERT_EQ(image.width, c.width) << c.name;
         ASSERT_EQ(image.height, c.height) << c.name;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "assets/assets.h"
 #include "audio/music.h"
 #include "glrig.h"
 
@@ -58,7 +59,7 @@ std::vector<int16_t> readLeftChannel(const char* file) {
 TEST(Music, SilentUntilStartedThenLoopsWithoutGap) {
   enterScratchFolder("SilentUntilStarted");
   const int frames = 11025;  // a quarter of a second
-  writeCountingWav("ninja.wav", frames);
+  writeCountingWav(musicFileName, frames);
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", "music_out.raw", 1);
 
@@ -94,8 +95,8 @@ TEST(Music, SilentUntilStartedThenLoopsWithoutGap) {
 TEST(Music, CutFileIsNamedAndWhatIsThereLoops) {
   enterScratchFolder("CutFile");
   const int frames = 11025, kept = frames / 3;
-  writeCountingWav("ninja.wav", frames);
-  ASSERT_EQ(truncate("ninja.wav", 44 + kept * 4), 0);
+  writeCountingWav(musicFileName, frames);
+  ASSERT_EQ(truncate(musicFileName, 44 + kept * 4), 0);
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", "cut_out.raw", 1);
 
@@ -105,7 +106,7 @@ TEST(Music, CutFileIsNamedAndWhatIsThereLoops) {
   ASSERT_GT(waitForBytes("cut_out.raw", 44100 * 4 / 2, 10), 0);
   closeMusic();
   const std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_NE(said.find("kessivar: ninja.wav: cut short: the header declares 44100 bytes of sound, the file "
+  EXPECT_NE(said.find(std::string("kessivar: ") + musicFileName + ": cut short: the header declares 44100 bytes of sound, the file "
                       "holds 14700; playing what is there\n"), std::string::npos) << said;
   const std::vector<int16_t> left = readLeftChannel("cut_out.raw");
   size_t first = 0;
@@ -120,12 +121,12 @@ TEST(Music, MissingFileOrDeviceLeavesTheShowSilent) {
   enterScratchFolder("MissingFileOrDevice");
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", "missing_out.raw", 1);
-  unlink("ninja.wav");
+  unlink(musicFileName);
   testing::internal::CaptureStderr();
   openMusic();
   startMusic();
   closeMusic();
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("ninja.wav"), std::string::npos);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find(musicFileName), std::string::npos);
 
   setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
   testing::internal::CaptureStderr();

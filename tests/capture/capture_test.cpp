@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/assets.h"
 #include "glrig.h"
 #include "images/images.h"
 
@@ -327,7 +328,7 @@ TEST(CaptureVideo, LengthRateAndMusicInSyncAcrossTheLoop) {
   EXPECT_NEAR(std::stod(probe.out.substr(at + 9)), 4.0, 0.03) << probe.out;
 
   const std::vector<int16_t> heard = decodeAudio(video, dir);
-  const std::vector<int16_t> music = decodeAudio(std::string(SHOW_DIR) + "/ninja.wav", dir);
+  const std::vector<int16_t> music = decodeAudio(std::string(SHOW_DIR) + "/" + musicFileName, dir);
   ASSERT_GT(heard.size(), size_t(3.5 * 44100));
   ASSERT_GT(music.size(), size_t(82 * 44100));
   // Video time 1 s is show time 81 s; video time 3 s is 83 s, past the loop.

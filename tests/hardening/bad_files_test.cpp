@@ -61,7 +61,7 @@ class Folder : public ::testing::Test {
   // The six pictures as the given kind, the font as fontKind.
   void writePictures(const std::string& kind, const std::string& fontKind) {
     for (int i = 2; i < 8; ++i) ASSERT_TRUE(writePicture(showFiles[i], kind)) << kind;
-    ASSERT_TRUE(writePicture("font.png", fontKind)) << fontKind;
+    ASSERT_TRUE(writePicture(showPictureFiles[fontPicture].name, fontKind)) << fontKind;
   }
   // Start-up's image and scroller steps, then title and scene frames; what stderr got.
   std::string startUpAndDraw() {
@@ -120,7 +120,7 @@ TEST_F(BadPictures, FontOfTheWrongLayoutSaysWhyAndTheScrollerStaysBlank) {
                            "palette_trns", "grey_alpha", "deep"}) {
     writePictures("rgb", kind);
     const std::string said = startUpAndDraw();
-    EXPECT_EQ(linesNaming(said, "font.png"), 1) << kind << ":\n" << said;
+    EXPECT_EQ(linesNaming(said, showPictureFiles[fontPicture].name), 1) << kind << ":\n" << said;
     EXPECT_EQ(lineCount(said), 1) << kind << ":\n" << said;
     EXPECT_NE(titleTexture, 0u);
     for (int k = 1; k <= 600; ++k) advanceScroller(70.0f + k / 60.0f);  // ten more seconds
@@ -140,7 +140,7 @@ TEST_F(Music, DamagedFilesSayOneLineOtherEncodingsPlay) {
   for (Case c : {Case{"missing", false}, {"empty", false}, {"truncated", false}, {"text", false},
                  {"png", false}, {"unknown_codec", false}, {"zero_length", false}, {"stereo16", true},
                  {"mono", true}, {"8bit", true}, {"22050", true}, {"float", true}, {"flac", true}}) {
-    ASSERT_TRUE(writeMusic("ninja.wav", c.kind)) << c.kind;
+    ASSERT_TRUE(writeMusic(musicFileName, c.kind)) << c.kind;
     testing::internal::CaptureStderr();
     openMusic();
     startMusic();
@@ -149,13 +149,13 @@ TEST_F(Music, DamagedFilesSayOneLineOtherEncodingsPlay) {
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(lineCount(said), c.plays ? 0 : 1) << c.kind << ":\n" << said;
     if (!c.plays) {
-      EXPECT_EQ(linesNaming(said, "ninja.wav"), 1) << c.kind << ":\n" << said;
+      EXPECT_EQ(linesNaming(said, musicFileName), 1) << c.kind << ":\n" << said;
     }
   }
 }
 
 TEST_F(Music, NoSoundDeviceSaysOneLine) {
-  ASSERT_TRUE(writeMusic("ninja.wav", "stereo16"));
+  ASSERT_TRUE(writeMusic(musicFileName, "stereo16"));
   setenv("SDL_AUDIODRIVER", "nowhere", 1);
   testing::internal::CaptureStderr();
   openMusic();

@@ -42,10 +42,10 @@ bad_files)
     id=$(wait_window); need_window "$id"
     check "[$kinds] a frame is drawn" yes "$(drawn "$id")"
     check "[$kinds] the show runs" yes "$(running)"
-    for file in ninja.wav font.png trainer.png ksvlayer.png writer2.png logo.png footer.png kortit5.png; do
+    for file in $show_files; do
       check "[$kinds] stderr names $file once" 1 "$(grep -c "^kessivar: $file: " "$work/err")"
     done
-    check "[$kinds] eight lines on stderr" 8 "$(wc -l <"$work/err")"
+    check "[$kinds] a line per file on stderr" "$(wc -w <<<"$show_files")" "$(wc -l <"$work/err")"
     quit "$id" "[$kinds]"
     end_if_running
   done
@@ -161,7 +161,7 @@ closed_streams)
   quit "$id" "stdout closed"
   end_if_running
   # stderr closed, seven files missing: seven lines for it once the X connection is open.
-  mkdir "$work/title_only"; "$xpicture" --title-picture "$work/title_only/trainer.png"
+  mkdir "$work/title_only"; "$xpicture" --title-picture "$work/title_only/$title_file"
   AUDIO=nowhere start_show_with '2>&- >"$work/out"' "$work/title_only" -window
   id=$(wait_window); need_window "$id"
   check "stderr closed: frames keep coming" yes "$(drawing "$id")"

@@ -53,8 +53,9 @@ case "$case_name" in
 prefix)
   cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" || { cat "$work/install.log"; exit 1; }
   missing=""
-  for file in bin/kessivar bin/kessivar-capture share/kessivar/{ninja.wav,font.png,trainer.png,ksvlayer.png} \
-              share/kessivar/{writer2.png,logo.png,footer.png,kortit5.png} share/applications/kessivar.desktop \
+  # shellcheck disable=SC2046
+  for file in bin/kessivar bin/kessivar-capture $(printf 'share/kessivar/%s ' $show_files) \
+              share/applications/kessivar.desktop \
               share/icons/hicolor/256x256/apps/kessivar.png share/man/man6/kessivar{,-capture}.6.gz \
               share/metainfo/invalid.kessivar.intro.metainfo.xml share/doc/kessivar/copyright; do
     [ -f "$work/prefix/$file" ] || missing+=" $file"

@@ -105,9 +105,9 @@ is_round() {
 # a blue disc, round on a viewer's screen, on grey that is never black.
 make_disc_title_folder() {
   mkdir -p "$work/disc"
-  for f in "$show_dir"/*.png "$show_dir"/ninja.wav; do ln -sf "$f" "$work/disc/"; done
-  rm -f "$work/disc/trainer.png"
-  "$xpicture" --title-picture "$work/disc/trainer.png"
+  for f in $show_files; do ln -sf "$show_dir/$f" "$work/disc/"; done
+  rm -f "$work/disc/$title_file"
+  "$xpicture" --title-picture "$work/disc/$title_file"
 }
 
 # Frames keep coming: the window's pixels change within 5 s.

@@ -107,7 +107,7 @@ TEST_F(Screen, SceneFramesMoveTheStripInTime) {
 // With the show's own font (when the pictures are built): every glyph is visible in the
 // strip's rows, and a few paragraphs go to scroller-strip.png, three times enlarged.
 TEST_F(Screen, RealFontGlyphsLieInTheStripRows) {
-  const std::string path = std::string(SHOW_DIR) + "/font.png";
+  const std::string path = std::string(SHOW_DIR) + "/" + showPictureFiles[fontPicture].name;
   testing::internal::CaptureStderr();
   const bool loaded = pngLoadRaw(path.c_str(), &fontImage) == 1;
   resetScroller();

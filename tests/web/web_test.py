@@ -23,6 +23,9 @@ WIDTH, HEIGHT = 640, 480
 STILL_TIMES = [5, 14, 27, 40, 58]
 # The native window title, copied here on purpose as an independent check.
 SHOW_TITLE = "Kessivar 2002 - 01.-04. August 2002"
+# The logo's file, as the show's list of its files names it (role, name, mode).
+with open(os.path.join(os.path.dirname(__file__), "../../assets/show_files.txt")) as f:
+    LOGO = next(line.split()[1] for line in f if line.split()[:1] == ["logo"])
 
 
 def rgb(source, raw=None):
@@ -80,13 +83,13 @@ def test_stills(url):
         partial = os.path.join(SCRATCH, "partial")
         os.makedirs(partial)
         for name in os.listdir(SITE):
-            if name != "logo.png":
+            if name != LOGO:
                 os.symlink(os.path.join(SITE, name), os.path.join(partial, name))
         browser.open(f"{serve(partial)}index.html#t=27")
         browser.wait_for("document.body.dataset.still === 'ready'", 60, "a still without logo")
-        lines = [text for level, text in browser.console if "logo.png" in text]
-        assert len(lines) == 1, f"lines about the missing logo.png: {lines}"
-        print(f"without logo.png: {lines[0]}")
+        lines = [text for level, text in browser.console if LOGO in text]
+        assert len(lines) == 1, f"lines about the missing {LOGO}: {lines}"
+        print(f"without {LOGO}: {lines[0]}")
     assert not failures, "web stills differ from the native capture: " + "; ".join(failures)
 
 
@@ -146,7 +149,7 @@ def test_live(url):
 # Renders the decoded web music looping across its end through Web Audio, and finds
 # where the WAV's own samples sit before and after the loop point (correlation).
 LOOP_PROBE = """(async (before, after, window, search) => {
-  const data = await (await fetch('ninja.ogg')).arrayBuffer();
+  const data = await (await fetch(kessivarShowFiles.musicOgg)).arrayBuffer();
   const rate = %d, lead = Math.round(rate / 2);
   const context = new OfflineAudioContext(1, 2 * lead, rate);
   const music = await context.decodeAudioData(data);
