@@ -35,20 +35,10 @@ fi
 
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
-commit=$(git rev-parse --short HEAD)
+commit=$(git rev-parse HEAD)
 [ -z "$(git status --porcelain --untracked-files=no)" ] ||
-  echo "release.sh: note: uncommitted changes are not in the release of $commit"
+  echo "release.sh: note: uncommitted changes are not in the release of ${commit:0:12}"
 builds=$root/release/builds
-
-# zipFolder DIR ZIP: DIR's files, sorted, with SOURCE_DATE_EPOCH for their times, no
-# owners or extra fields.
-zipFolder() {
-  local staged=$builds/zip-staging
-  rm -rf "$staged" "$2" && cp -r "$1" "$staged"
-  find "$staged" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-  (cd "$staged" && find . -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q -@ "$2")
-  rm -rf "$staged"
-}
 
 # buildAll NAME: the commit's files in builds/NAME, built from clean; the artefacts go
 # into builds/NAME/out.
@@ -56,28 +46,37 @@ buildAll() {
   local tree=$builds/$1 out=$builds/$1/out
   step="build $1: sources"
   rm -rf "$tree" && mkdir -p "$tree/build-web" "$out"
-  git archive --format=tar HEAD | tar -x -C "$tree"
-  # Debian's library sources the page compiles: fetched once, given to every build.
-  [ -d "$root/build-web/src" ] && cp -r "$root/build-web/src" "$tree/build-web/"
+  git archive --format=tar "$commit" | tar -x -C "$tree"
+  # Debian's library sources the page and the Windows build compile: fetched once, given
+  # to every build.
+  local kind
+  for kind in web win; do
+    if [ -d "$root/build-$kind/src" ]; then
+      mkdir -p "$tree/build-$kind" && cp -r "$root/build-$kind/src" "$tree/build-$kind/"
+    fi
+  done
   step="build $1: the package"
   bash "$tree/scripts/package.sh" "$tree/build" "$out" "$tree" >"$out/package.log" 2>&1 ||
     { tail -n 30 "$out/package.log"; false; }
   step="build $1: the page"
   (cd "$tree" && bash scripts/web.sh --no-serve) >"$out/web.log" 2>&1 ||
     { tail -n 30 "$out/web.log"; false; }
-  [ -d "$root/build-web/src" ] || cp -r "$tree/build-web/src" "$root/build-web/"
+  if [ ! -d "$root/build-web/src" ]; then cp -r "$tree/build-web/src" "$root/build-web/"; fi
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$tree/build/CMakeCache.txt")
-  zipFolder "$tree/build-web/site" "$out/kessivar-$version-web.zip"
+  bash scripts/reproducible.sh zip "$tree/build-web/site" "$out/kessivar-$version-web.zip"
   if [ -f "$tree/scripts/windows.sh" ]; then
     step="build $1: the Windows zip"
     (cd "$tree" && bash scripts/windows.sh) >"$out/windows.log" 2>&1 ||
       { tail -n 30 "$out/windows.log"; false; }
     cp "$tree/build-win/kessivar-$version-windows-x64.zip" "$out/"
+    if [ ! -d "$root/build-win/src" ]; then
+      mkdir -p "$root/build-win" && cp -r "$tree/build-win/src" "$root/build-win/"
+    fi
   fi
 }
 
 mkdir -p "$builds" "$root/build-web"
-echo "== Build one of $commit (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
+echo "== Build one of ${commit:0:12} (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
 buildAll one
 echo "== Build two, in another folder, later, in another time zone and with umask 002"
 umask 002
@@ -95,10 +94,11 @@ if [ -f "$one/scripts/windows.sh" ]; then
 else
   echo "release.sh: no scripts/windows.sh in this commit: the Windows zip is skipped"
 fi
-mapfile -t showFiles < <(cd "$one/build/show" && ls -- *.png ninja.wav | sed 's|^|build/show/|')
+mapfile -t showFiles < <(awk '!/^#/ && NF {print "build/show/" $2} END {print "build/show/kessivar.png"}' \
+  "$one/assets/show_files.txt")
 mapfile -t siteFiles < <(cd "$one/build-web/site" && find . -type f | LC_ALL=C sort |
   sed 's|^\./|build-web/site/|')
-bash scripts/reproducible.sh "$one" "$two" "$builds/diffoscope.txt" \
+bash scripts/reproducible.sh compare "$one" "$two" "$builds/diffoscope.txt" \
   "${artefacts[@]}" "${showFiles[@]}" "${siteFiles[@]}"
 
 step="the package checks"
@@ -121,6 +121,6 @@ cp "$builds"/still/frame-*.png "$dest/kessivar-$version-screenshot.png"
 step="the checksums"
 (cd "$dest" && sha256sum -- * >SHA256SUMS.new && mv SHA256SUMS.new SHA256SUMS)
 
-echo "== release/$version/ (from $commit):"
+echo "== release/$version/ (from ${commit:0:12}):"
 (cd "$dest" && ls -l --time-style=+ -- *)
 echo "release.sh took $(($(date +%s) - started)) s"
