@@ -6,6 +6,9 @@
 # BUILD is configured from SOURCE (RelWithDebInfo) when it is not configured yet; the
 # package goes into OUT, and its path is the last line printed.
 set -eu
+# The package's file modes, and those of its archive's members, do not depend on the
+# caller's umask (as dpkg-buildpackage sets it).
+umask 022
 build=$1 out=$2 source=${3:-$(dirname "$0")/..}
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git -C "$source" log -1 --format=%ct)

@@ -17,8 +17,9 @@ started=$(date +%s)
 step=setup
 trap 'echo "release.sh: stopped: $step failed" >&2' ERR
 
-# Packages the release needs besides the build's and the page's.
-releasePackages=(lintian desktop-file-utils appstream diffoscope-minimal zip git)
+# Packages the release needs besides the build's (lintian and the other checkers among
+# them) and the page's.
+releasePackages=(zip git)
 bash scripts/setup.sh
 bash scripts/web.sh --install
 missing=()

@@ -2,7 +2,8 @@
 # What makes and checks builds that are alike byte for byte.
 #   bash scripts/reproducible.sh zip DIR ZIP
 #     DIR's files into ZIP, sorted by name, each with SOURCE_DATE_EPOCH (the last commit's
-#     time unless set) for its time, without owners or extra fields.
+#     time unless set) for its time, mode 644 (folders 755) whatever the umask, without
+#     owners or extra fields.
 #   bash scripts/reproducible.sh compare DIR_ONE DIR_TWO REPORT FILE...
 #     the same FILE (a path inside both folders) byte for byte in both. At the first that
 #     differs, diffoscope writes what differs to REPORT (its head is printed) and the last
@@ -15,6 +16,7 @@ zipFolder() {
   staged=$(mktemp -d)
   [ -n "${SOURCE_DATE_EPOCH:-}" ] || SOURCE_DATE_EPOCH=$(git -C "$(dirname "$0")" log -1 --format=%ct)
   cp -r "$dir/." "$staged/" && rm -f "$zip" &&
+    find "$staged" -type d -exec chmod 755 {} + && find "$staged" -type f -exec chmod 644 {} + &&
     find "$staged" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} + &&
     (cd "$staged" && find . -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q -@ "$zip")
   local status=$?
