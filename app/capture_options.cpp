@@ -10,12 +10,13 @@
 
 #include "app/capture.h"
 
+// The usage, with the default frame rate (showFrameRate) for its one %d.
 static const char* const captureHelp =
     "Usage: kessivar-capture [OPTION]... (--frames DIR | --video FILE)\n"
     "Draws the Kessivar 2002 show offscreen (no window, no display needed) on a virtual\n"
     "clock and writes numbered PNG frames or a video with the music.\n"
     "\n"
-    "  -f, --fps N          frames per second of show time, 1..1000 (default 60)\n"
+    "  -f, --fps N          frames per second of show time, 1..1000 (default %d)\n"
     "  -s, --start SECONDS  show time of the first frame (default 0)\n"
     "  -e, --end SECONDS    show time to stop before (default 66: the title and one\n"
     "                       round of the cards); at most 86400\n"
@@ -161,7 +162,7 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
     const int c = getopt_long(argc, argv, ":f:s:e:a:o:v:d:h", longOptions, nullptr);
     if (c == -1) break;
     if (c == 'h') {
-      fputs(captureHelp, stdout);
+      printf(captureHelp, showFrameRate);
       return 1;
     }
     if (c == ':') return usageError("option needs a value", argv[previous]);

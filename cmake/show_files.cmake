@@ -7,16 +7,19 @@
 #   SHOW_MUSIC_NAME      the music's name
 #   SHOW_GENERATED_DIR   an include folder holding assets/show_files.inc, the loader's
 #                        table made from the list (included by assets/assets.h)
-# A line that is not "role name mode", a role or name given twice, or a mode its role
-# cannot have stops the configuration, naming the line.
-get_filename_component(SHOW_FILES_LIST ${CMAKE_CURRENT_LIST_DIR}/../assets/show_files.txt ABSOLUTE)
+# A line that is not "role name mode", a role the show does not draw, a role or name
+# given twice, or a mode its role cannot have stops the configuration, naming the line.
+if(NOT SHOW_FILES_LIST)  # the tests give lists of their own
+  get_filename_component(SHOW_FILES_LIST ${CMAKE_CURRENT_LIST_DIR}/../assets/show_files.txt ABSOLUTE)
+endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SHOW_FILES_LIST})
 
 set(SHOW_FILE_NAMES)
 set(SHOW_PICTURE_NAMES)
 set(SHOW_MUSIC_NAME)
-set(_show_roles)
+set(_show_roles)  # the pictures' roles, modes and names go side by side
 set(_show_modes)
+set(_seen_roles)
 file(STRINGS ${SHOW_FILES_LIST} _show_lines)
 foreach(_line IN LISTS _show_lines)
   if(_line MATCHES "^[ \t]*(#|$)")
@@ -28,7 +31,10 @@ foreach(_line IN LISTS _show_lines)
   set(_role ${CMAKE_MATCH_1})
   set(_name ${CMAKE_MATCH_2})
   set(_mode ${CMAKE_MATCH_3})
-  if(_role IN_LIST _show_roles OR _name IN_LIST SHOW_FILE_NAMES)
+  if(NOT _role MATCHES "^(music|font|title|layer|writer|logo|footer|cards)$")
+    message(FATAL_ERROR "${SHOW_FILES_LIST}: not a role of the show's: ${_line}")
+  endif()
+  if(_role IN_LIST _seen_roles OR _name IN_LIST SHOW_FILE_NAMES)
     message(FATAL_ERROR "${SHOW_FILES_LIST}: named twice: ${_line}")
   endif()
   if(_role STREQUAL "music" AND _mode STREQUAL "stream")
@@ -44,6 +50,7 @@ foreach(_line IN LISTS _show_lines)
     list(APPEND _show_modes ${_mode})
   endif()
   list(APPEND SHOW_FILE_NAMES ${_name})
+  list(APPEND _seen_roles ${_role})
 endforeach()
 if(NOT SHOW_MUSIC_NAME OR NOT SHOW_PICTURE_NAMES)
   message(FATAL_ERROR "${SHOW_FILES_LIST}: needs the music and at least one picture")

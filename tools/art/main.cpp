@@ -9,6 +9,21 @@ const char* const eventYear = "2002";
 const char* const eventDates = "01.-04. AUGUST 2002";
 const char* const eventPlace = "OSTRAKKA HALL, VELMOLA";
 
+// The picture of the given role (a ShowPicture), whatever its place in the list.
+static Picture paintShowPicture(int picture)
+{
+    switch (picture) {
+    case fontPicture: return paintFont();
+    case titlePicture: return paintTitle();
+    case layerPicture: return paintLayer();
+    case writerPicture: return paintWriter();
+    case logoPicture: return paintLogo();
+    case footerPicture: return paintFooter();
+    case cardsPicture: return paintCards();
+    }
+    return Picture{};
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -16,11 +31,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string dir = argv[1];
-    // The painter of each of the show's pictures, in the order of showPictureFiles.
-    Picture (*const painters[showPictureCount])() = {paintFont, paintTitle, paintLayer, paintWriter,
-                                                     paintLogo, paintFooter, paintCards};
     for (int p = 0; p < showPictureCount; p++)
-        if (!writePng(dir + "/" + showPictureFiles[p].name, painters[p]())) return 1;
+        if (!writePng(dir + "/" + showPictureFiles[p].name, paintShowPicture(p))) return 1;
     if (!writePng(dir + "/kessivar.png", paintIcon())) return 1;  // the desktop icon
     return 0;
 }
