@@ -111,10 +111,9 @@ buildPage() {
     cp -p "$out/native/show/$f" "$out/site/$f"
   done
   # The licences of the show and of what the page compiles in, from Debian's sources.
-  mkdir -p "$out/site/licences"
-  cp LICENSE "$out/site/licences/kessivar.txt"
-  cp "$out/src/zlib/debian/copyright" "$out/site/licences/zlib.txt"
-  cp "$out/src/libpng1.6/debian/copyright" "$out/site/licences/libpng.txt"
+  cp LICENSE "$out/site/licence-kessivar.txt"
+  cp "$out/src/zlib/debian/copyright" "$out/site/licence-zlib.txt"
+  cp "$out/src/libpng1.6/debian/copyright" "$out/site/licence-libpng.txt"
 }
 
 serve=1
