@@ -9,7 +9,7 @@ packages=(
   libcgal-dev libgmp-dev libmpfr-dev
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils sox ffmpeg
-  dpkg-dev
+  dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal
   xserver-xorg-core xserver-xorg-video-dummy openbox x11-xserver-utils
   clang libclang-rt-14-dev valgrind
 )

@@ -47,6 +47,10 @@ buildPage() {
     cp -p "$out/native/show/$f" "$out/site/$f"
   done
   cp -p "$out/native/show/kessivar.png" "$out/site/kessivar.png"  # the page's icon
+  # The licences of the show and of what the page compiles in, from Debian's sources.
+  cp LICENSE "$out/site/licence-kessivar.txt"
+  cp "$out/src/zlib/debian/copyright" "$out/site/licence-zlib.txt"
+  cp "$out/src/libpng1.6/debian/copyright" "$out/site/licence-libpng.txt"
 }
 
 # The service worker, with this build's version (a hash of the site's files) and the

@@ -121,8 +121,7 @@ buildZip() {
   cp "$out/src/libsdl2-mixer/debian/copyright" "$stage/licences/SDL2_mixer.txt"
   cp "$out/src/libpng1.6/debian/copyright" "$stage/licences/libpng.txt"
   cp /usr/share/doc/libz-mingw-w64-dev/copyright "$stage/licences/zlib.txt"
-  rm -f "$out/$name.zip"
-  (cd "$out/zip" && zip -q -r -X "$out/$name.zip" "$name")
+  bash scripts/reproducible.sh zip "$out/zip" "$out/$name.zip"
   echo "The release is $out/$name.zip ($(stat -c %s "$out/$name.zip") bytes)"
 }
 

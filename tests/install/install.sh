@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The show as a user installs it, started in Xvfb from a folder without its files: from a
 # prefix of its own (cmake --install), directly and through a symlink; and from its Debian
-# package (dpkg -i, run, dpkg -r leaves no file behind).
-# usage: install.sh <build folder> <path to xpicture> <prefix|package>
+# package (dpkg -i, run from /usr/games, dpkg -r leaves no file behind). The package as a
+# distribution takes it: its checks (lint) and the same package and files from a second
+# build in another folder (reproducible).
+# usage: install.sh <build folder> <path to xpicture> <prefix|package|lint|reproducible>
 set -u
 build=$(readlink -f "$1")
 xpicture=$(readlink -f "$2")
@@ -27,16 +29,30 @@ run_installed() {
 dpkg_once() { dpkg "$@" >"$work/dpkg.log" 2>&1; dpkg_status=$?; [ $dpkg_status == 0 ] || ! grep -q lock "$work/dpkg.log"; }
 dpkg_waiting() { wait_for 900 dpkg_once "$@"; [ "$dpkg_status" == 0 ] || { cat "$work/dpkg.log"; return 1; }; }
 
+# The package of the build, as scripts/package.sh makes it, in $work/deb; its path in deb.
+make_package() {
+  bash "$source/scripts/package.sh" "$build" "$work/deb" >"$work/package.log" 2>&1 ||
+    { cat "$work/package.log"; exit 1; }
+  deb=$(tail -n 1 "$work/package.log")
+}
+
+if [ "$case_name" != prefix ] && [ "${CI:-}" != true ] && [ "${KESSIVAR_PACKAGE_TEST:-}" != 1 ]; then
+  echo "skipped: builds and installs packages; set KESSIVAR_PACKAGE_TEST=1 (or CI=true)"
+  exit 77
+fi
+source=$(readlink -f "$(dirname "$0")/../..")
+
 case "$case_name" in
 prefix)
   cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" || { cat "$work/install.log"; exit 1; }
   missing=""
   for file in bin/kessivar bin/kessivar-capture "${show_files[@]/#/share/kessivar/}" \
-              share/applications/kessivar.desktop share/icons/hicolor/256x256/apps/kessivar.png \
-              share/man/man6/kessivar.6; do
+              share/applications/kessivar.desktop \
+              share/icons/hicolor/256x256/apps/kessivar.png share/man/man6/kessivar{,-capture}.6.gz \
+              share/metainfo/invalid.kessivar.intro.metainfo.xml share/doc/kessivar/copyright; do
     [ -f "$work/prefix/$file" ] || missing+=" $file"
   done
-  check "both programs, the show's files, desktop entry, icon and manual page are installed" "" "$missing"
+  check "both programs, the show's files, desktop entry, icon, metainfo, manual pages and copyright are installed" "" "$missing"
   check "the icon is a 256x256 PNG" "137 80 78 71 0 0 1 0 0 0 1 0" \
     "$(od -An -tu1 -N24 "$work/prefix/share/icons/hicolor/256x256/apps/kessivar.png" | xargs | cut -d' ' -f1-4,17-24)"
   check "the desktop entry runs kessivar, with its icon, outside a terminal, in a category" 4 \
@@ -48,20 +64,16 @@ prefix)
   run_installed "$work/links/kessivar" "through a symlink"
   ;;
 package)
-  if [ "${CI:-}" != true ] && [ "${KESSIVAR_PACKAGE_TEST:-}" != 1 ]; then
-    echo "skipped: installs a package into this machine; set KESSIVAR_PACKAGE_TEST=1 (or CI=true)"
-    exit 77
-  fi
-  (cd "$build" && cpack -G DEB -B "$work/deb") >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
-  deb=$(ls "$work"/deb/*.deb)
+  make_package
   echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
   dpkg-deb -f "$deb" Package Version Section Maintainer Depends
   trap 'dpkg -r kessivar >/dev/null 2>&1; cleanup' EXIT
   dpkg_waiting -i "$deb" || { check "dpkg -i installs the package" 0 1; finish; }
   dpkg-query -L kessivar >"$work/listed"
-  check "kessivar is on the path" /usr/bin/kessivar "$(command -v kessivar)"
+  check "both programs are in /usr/games, none in /usr/bin" "/usr/games/kessivar /usr/games/kessivar-capture" \
+    "$(grep -E '^/usr/(bin|games)/' "$work/listed" | sort | xargs)"
   start_x
-  run_installed /usr/bin/kessivar "from the package"
+  run_installed /usr/games/kessivar "from the package"
   dpkg_waiting -r kessivar
   check "dpkg -r removes the package" 0 $?
   left=""
@@ -70,6 +82,31 @@ package)
   done <"$work/listed"
   [ -e /usr/share/kessivar ] && left+=" /usr/share/kessivar"
   check "no file of the package is left" "" "$left"
+  ;;
+lint)
+  make_package
+  bash "$source/dist/check.sh" "$deb" "$work"
+  check "lintian, desktop-file-validate and appstreamcli pass the package" 0 $?
+  ;;
+reproducible)
+  # The build's sources as they are (committed or not) built again in a scratch folder,
+  # at another time, in another time zone, with another umask.
+  make_package
+  SOURCE_DATE_EPOCH=$(git -C "$source" log -1 --format=%ct)
+  export SOURCE_DATE_EPOCH
+  mkdir -p "$work/one/out" "$work/two"
+  cp "$deb" "$work/one/out/" && cp -r "$build/show" "$work/one/show"
+  git -C "$source" ls-files -z --cached --others --exclude-standard |
+    (cd "$source" && tar --null --ignore-failed-read -T - -c) | tar -x -C "$work/two"
+  type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")
+  (umask 002 && export TZ=Pacific/Auckland &&
+     cmake -S "$work/two" -B "$work/two/build" -DCMAKE_BUILD_TYPE="$type" &&
+     bash "$source/scripts/package.sh" "$work/two/build" "$work/two/out") \
+    >"$work/two.log" 2>&1 || { cat "$work/two.log"; exit 1; }
+  cp -r "$work/two/build/show" "$work/two/show"
+  bash "$source/scripts/reproducible.sh" compare "$work/one" "$work/two" "$work/diffoscope.txt" \
+    "out/$(basename "$deb")" show/kessivar.png "${show_files[@]/#/show/}"
+  check "a second build gives the same package, pictures and music" 0 $?
   ;;
 *)
   echo "unknown case $case_name"; exit 2 ;;
