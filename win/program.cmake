@@ -10,4 +10,4 @@ configure_file(${CMAKE_SOURCE_DIR}/win/kessivar.rc.in ${CMAKE_BINARY_DIR}/kessiv
 target_sources(kessivar PRIVATE ${CMAKE_BINARY_DIR}/kessivar.rc)
 set_property(SOURCE ${CMAKE_BINARY_DIR}/kessivar.rc APPEND PROPERTY OBJECT_DEPENDS
              ${CMAKE_SOURCE_DIR}/win/kessivar.manifest ${WINDOWS_ICON})
-target_link_options(kessivar PRIVATE -mwindows -static -s)
+target_link_options(kessivar PRIVATE -mwindows -static -s -Wl,--no-insert-timestamp)
