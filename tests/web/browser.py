@@ -76,6 +76,13 @@ class Page:
             return btoa(s); }})()""")
         return base64.b64decode(text)
 
+    def close(self):
+        """Ends a driver that speaks to its browser over socket (process, log its own)."""
+        self.socket.close()
+        self.process.terminate()
+        self.process.wait(timeout=30)
+        self.log.close()
+
     def __enter__(self):
         return self
 
@@ -113,12 +120,6 @@ class Browser(Page):
         self.loaded = False
         for domain in ("Runtime", "Log", "Page"):
             self.call(f"{domain}.enable")
-
-    def close(self):
-        self.socket.close()
-        self.process.terminate()
-        self.process.wait(timeout=10)
-        self.log.close()
 
     def _note(self, message):
         method, params = message.get("method"), message.get("params", {})

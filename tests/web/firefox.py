@@ -36,12 +36,6 @@ class Firefox(Page):
         self.call("browsingContext.setViewport", context=self.context,
                   viewport={"width": 640, "height": 480})
 
-    def close(self):
-        self.socket.close()
-        self.process.terminate()
-        self.process.wait(timeout=30)
-        self.log.close()
-
     def _note(self, message):
         if message.get("method") == "log.entryAdded":
             entry = message["params"]  # console.log comes at level "info", method "log"
