@@ -76,6 +76,19 @@ class Page:
             return btoa(s); }})()""")
         return base64.b64decode(text)
 
+    def call(self, method, **params):
+        """Sends one protocol command over socket and returns its result, noting events
+        meanwhile (_note); _error tells a reply that failed."""
+        self.next_id += 1
+        self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("id") == self.next_id:
+                if error := self._error(message):
+                    raise AssertionError(f"{method}: {error}")
+                return message["result"]
+            self._note(message)
+
     def close(self):
         """Ends a driver that speaks to its browser over socket (process, log its own)."""
         self.socket.close()
@@ -136,17 +149,9 @@ class Browser(Page):
         elif method == "Log.entryAdded" and params["entry"]["level"] == "error":
             self.errors.append(f"{params['entry']['text']} {params['entry'].get('url', '')}")
 
-    def call(self, method, **params):
-        """Sends one protocol command and returns its result, noting events meanwhile."""
-        self.next_id += 1
-        self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
-        while True:
-            message = json.loads(self.socket.recv())
-            if message.get("id") == self.next_id:
-                if "error" in message:
-                    raise AssertionError(f"{method}: {message['error']}")
-                return message["result"]
-            self._note(message)
+    @staticmethod
+    def _error(message):
+        return message.get("error")
 
     def evaluate(self, expression):
         """The value of a JavaScript expression in the page (promises awaited)."""

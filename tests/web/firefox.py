@@ -43,17 +43,9 @@ class Firefox(Page):
             if entry["level"] == "error":
                 self.errors.append(entry.get("text") or json.dumps(entry))
 
-    def call(self, method, **params):
-        """Sends one command and returns its result, noting events meanwhile."""
-        self.next_id += 1
-        self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
-        while True:
-            message = json.loads(self.socket.recv())
-            if message.get("id") == self.next_id:
-                if message["type"] == "error":
-                    raise AssertionError(f"{method}: {message['error']}: {message['message']}")
-                return message["result"]
-            self._note(message)
+    @staticmethod
+    def _error(message):
+        return message["type"] == "error" and f"{message['error']}: {message['message']}"
 
     def evaluate(self, expression):
         """The value of a JavaScript expression in the page (promises awaited)."""
