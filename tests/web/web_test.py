@@ -78,6 +78,23 @@ def engine():
             yield browser, desktop
 
 
+def linked_site(name, leave_out=(), add=()):
+    """The site as links in a folder of the test's own (less leave_out, plus the files of
+    add), served; returns the folder and its URL."""
+    folder = os.path.join(SCRATCH, name)
+    os.makedirs(folder)
+    for path in [os.path.join(SITE, f) for f in os.listdir(SITE) if f not in leave_out] + list(add):
+        os.symlink(os.path.abspath(path), os.path.join(folder, os.path.basename(path)))
+    return folder, serve(folder)
+
+
+PROMPT = "document.getElementById('prompt').textContent"
+
+
+def wait_start_screen(browser):
+    browser.wait_for(f"/^(Click|Tap)/.test({PROMPT})", 30, "the start screen's invitation")
+
+
 def test_stills(url):
     frames = os.path.join(SCRATCH, "native")
     capture_env = {**os.environ, "EGL_PLATFORM": "surfaceless"}
@@ -108,12 +125,7 @@ def test_stills(url):
         assert not browser.errors, f"page errors: {browser.errors}"
 
         # A picture the server does not have: one line says so, and the show goes on.
-        partial = os.path.join(SCRATCH, "partial")
-        os.makedirs(partial)
-        for name in os.listdir(SITE):
-            if name != LOGO:
-                os.symlink(os.path.join(SITE, name), os.path.join(partial, name))
-        browser.open(f"{serve(partial)}index.html#t=27")
+        browser.open(f"{linked_site('partial', leave_out=[LOGO])[1]}index.html#t=27")
         browser.wait_for("document.body.dataset.still === 'ready'", 60, "a still without logo")
         lines = [text for level, text in browser.console if LOGO in text]
         assert len(lines) == 1, f"lines about the missing {LOGO}: {lines}"
@@ -144,8 +156,7 @@ def test_live(url):
     with Browser(SCRATCH) as browser:
         browser.before_load(AUDIO_PROBE)
         browser.open(url + "index.html")
-        browser.wait_for("document.getElementById('prompt').textContent.startsWith('Click')", 30,
-                         "the start screen's prompt")
+        wait_start_screen(browser)
         assert browser.evaluate("document.title") == SHOW_TITLE, "page title is not the show's"
         assert browser.evaluate(START_SCREEN_SHOWN), "no start screen before the gesture"
         assert browser.evaluate("audioProbe.playing") == 0, "music before the gesture"
@@ -191,12 +202,7 @@ def shown(selector):
 
 
 def test_devices(site_url):
-    # The site as links in a folder of the test's own, removed for the second visit.
-    site = os.path.join(SCRATCH, "site")
-    os.makedirs(site)
-    for name in os.listdir(SITE):
-        os.symlink(os.path.join(SITE, name), os.path.join(site, name))
-    url = serve(site)
+    site, url = linked_site("site")  # removed for the second visit
     with Browser(SCRATCH) as browser:
         # A phone on its side: taps only, the hints for them, the picture at the screen's
         # own pixels (520x390 CSS pixels at 3 device pixels each).
@@ -259,7 +265,6 @@ def test_devices(site_url):
         assert not browser.errors, f"page errors: {browser.errors}"
 
 
-PROMPT = "document.getElementById('prompt').textContent"
 SOUND = "audioProbe.contexts.map(c => c.state + ' at ' + c.currentTime.toFixed(2) + ' s')"
 
 
@@ -318,7 +323,7 @@ def test_tap(url):
 
         # A click on the start screen starts a picture that moves.
         browser.open(url + "index.html")
-        browser.wait_for(f"/^(Click|Tap)/.test({PROMPT})", 30, "the start screen's invitation")
+        wait_start_screen(browser)
         browser.click(320, 240)
         browser.wait_for("document.body.dataset.firstFrameMs !== undefined", 10,
                          "the first show frame")
@@ -379,17 +384,11 @@ addEventListener('keydown', (e) => { joinProbe.keyAt = performance.now(); }, tru
 
 def test_music(url):
     # The site with the WAV beside it, so that the page can hold its music against it.
-    site = os.path.join(SCRATCH, "site")
-    os.makedirs(site)
-    for name in os.listdir(SITE):
-        os.symlink(os.path.join(SITE, name), os.path.join(site, name))
-    os.symlink(os.path.abspath(WAV), os.path.join(site, os.path.basename(WAV)))
+    site_url = linked_site("site", add=[WAV])[1]
     with Browser(SCRATCH) as browser:
         browser.before_load(JOIN_PROBE)
-        site_url = serve(site)
         browser.open(site_url + "index.html")
-        browser.wait_for("document.getElementById('prompt').textContent.startsWith('Click')", 30,
-                         "the start screen's prompt")
+        wait_start_screen(browser)
         early = not browser.evaluate("kessivarMusic.complete")
         browser.press("Enter", "Enter", 13, "\r")
         browser.wait_for("kessivarMusic.source !== null", 60, "the music to join the show")
