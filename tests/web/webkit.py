@@ -7,9 +7,8 @@ import os
 import re
 import subprocess
 import sys
-import time
 
-from browser import Page, WAIT_FACTOR, wait_until
+from browser import Page, wait_until
 
 
 class WebKit(Page):
@@ -42,7 +41,7 @@ class WebKit(Page):
 
     def close(self):
         self.window.destroy()
-        self._spin(lambda: not self.GLib.MainContext.default().pending(), 5, "GTK to settle")
+        self._settle()
         os.dup2(self.saved_stderr, 2)
         sys.stderr = sys.__stderr__
         self.log.close()
@@ -50,15 +49,15 @@ class WebKit(Page):
     def _on_load_changed(self, view, event):
         self.loaded = self.loaded or event == self.WebKit2.LoadEvent.FINISHED
 
+    def _settle(self):
+        """Runs what GTK's main loop has pending."""
+        context = self.GLib.MainContext.default()
+        while context.pending():
+            context.iteration(False)
+
     def _spin(self, done, seconds, what):
         """Runs GTK's main loop until done() or the deadline."""
-        context = self.GLib.MainContext.default()
-        deadline = time.monotonic() + seconds * WAIT_FACTOR
-        while not done():
-            if time.monotonic() > deadline:
-                raise AssertionError(f"waited {seconds * WAIT_FACTOR:.0f} s in vain for {what}")
-            if not context.iteration(False):
-                time.sleep(0.002)
+        wait_until(lambda: self._settle() or done(), seconds, what)
 
     @property
     def console(self):
@@ -110,8 +109,6 @@ class WebKit(Page):
 
     def screenshot(self):
         """The window as PNG bytes, as the X server has it."""
-        context = self.GLib.MainContext.default()
-        while context.pending():
-            context.iteration(False)
+        self._settle()
         pixels = self.Gdk.pixbuf_get_from_window(self.window.get_window(), 0, 0, 640, 480)
         return pixels.save_to_bufferv("png", [], [])[1]
