@@ -1,8 +1,8 @@
 // The show's music in the page. A worker (music_worker.js) renders the loop with the
 // show's own synthesizer while the page loads; it plays through Web Audio as one buffer
 // source looping the whole piece, which repeats it without a gap. The page calls
-// startSound from inside the viewer's gesture (where every browser lets sound begin),
-// with a function that gives the show's time in ms, or null while the show has not
+// unlockSound as the viewer's gesture begins and startSound inside it (where every
+// browser lets sound begin), the latter with a function that gives the show's time in ms, or null while the show has not
 // started; and stopSound when the show stops. Music that is ready only after the show
 // started joins at the place in the loop the show's time has reached.
 // window.kessivarMusic tells what happened, for the tests and the benchmark.
@@ -86,10 +86,11 @@ var kessivarMusic = {
     console.warn(`music: the synthesizer did not load (${event.message}); the show runs silently`);
   };
 
-  window.startSound = function (showClockMs) {
+  // Makes or resumes the page's audio context; false where there is no Web Audio.
+  window.unlockSound = function () {
     if (!music.context) {
       const Context = window.AudioContext || window.webkitAudioContext;
-      if (!Context) return;
+      if (!Context) return false;
       try {
         music.context = new Context({sampleRate: rate});
       } catch (error) {
@@ -98,6 +99,11 @@ var kessivarMusic = {
       music.context.onstatechange = join;
     }
     music.context.resume();
+    return true;
+  };
+
+  window.startSound = function (showClockMs) {
+    if (!unlockSound()) return;
     music.clock = showClockMs;
     join();
   };

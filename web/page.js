@@ -221,6 +221,12 @@ var Module = (function () {
     else if (event.target.closest('#start')) start(event.timeStamp);
   }
 
+  // WebKit counts a mouse button's press as the viewer's gesture, but not always its
+  // release: sound is allowed as the press on the start screen comes.
+  function onPointerDown(event) {
+    if (state() !== 'show' && event.target.closest('#start')) unlockSound();
+  }
+
   function onButton(id, action) {
     document.getElementById(id).addEventListener('click', (event) => {
       event.stopPropagation();
@@ -231,6 +237,7 @@ var Module = (function () {
 
   function listen() {
     document.addEventListener('keydown', onKeyDown);
+    document.addEventListener('pointerdown', onPointerDown);
     document.addEventListener('pointerup', onPointerUp);
     document.addEventListener('pointermove', (event) => {
       if (event.pointerType === 'mouse' && state() === 'show') showBar();

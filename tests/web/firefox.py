@@ -57,8 +57,9 @@ class Firefox(Page):
         return json.loads(result["result"]["value"]) if "value" in result["result"] else None
 
     def open(self, url):
-        """Loads url as a new document and waits for its load event."""
-        self.call("browsingContext.navigate", context=self.context, url=url, wait="complete")
+        """Loads url as a new document and waits until its scripts can run (not for its
+        load event, which Firefox holds back until the page's icon is in)."""
+        self.call("browsingContext.navigate", context=self.context, url=url, wait="interactive")
 
     def before_load(self, source):
         """Runs source in every document the tab loads from now on, before its scripts."""

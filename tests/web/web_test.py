@@ -275,26 +275,6 @@ def picture(png):
                           input=png, check=True, capture_output=True).stdout
 
 
-# Faults of the page that an engine has today, by engine: the case that finds one reports
-# it and the group goes on; once the fault is mended, the case fails until its entry goes.
-# Firefox: an audio context made while the page still loads never leaves "suspended", nor
-# does any made after it in that page (one made once the page is ready runs).
-KNOWN_FAULTS = {"firefox": ["silent after a click while loading"]}
-
-
-@contextlib.contextmanager
-def known_fault(fault):
-    if fault not in KNOWN_FAULTS.get(ENGINE, []):
-        yield
-        return
-    try:
-        yield
-    except AssertionError as error:
-        print(f"known fault in {ENGINE}, {fault}: {error}")
-    else:
-        raise AssertionError(f"{ENGINE} is no longer {fault}: remove it from KNOWN_FAULTS")
-
-
 def test_tap(url):
     gate = threading.Event()
     with engine() as (browser, desktop):
@@ -309,17 +289,16 @@ def test_tap(url):
         gate.set()
         browser.wait_for("document.body.dataset.firstFrameMs !== undefined", 60,
                          "the show to start once the files are in")
-        with known_fault("silent after a click while loading"):
-            try:
-                browser.wait_for(f"audioProbe.contexts.length > 0 && {SOUND}.every("
-                                 "s => s.startsWith('running') && !s.endsWith(' 0.00 s'))", 15,
-                                 "a running audio context with its clock moving")
-            finally:
-                print(f"audio contexts after the show started: {browser.evaluate(SOUND)}")
-            # The music joins once the page's synthesizer has made it: seconds on a busy
-            # machine.
-            peak = wait_until(lambda: desktop.loudest(), 60, "sound out of the sound server")
-            print(f"sound out: peak {peak} of 32768 in 0.3 s")
+        try:
+            browser.wait_for(f"audioProbe.contexts.length > 0 && {SOUND}.every("
+                             "s => s.startsWith('running') && !s.endsWith(' 0.00 s'))", 15,
+                             "a running audio context with its clock moving")
+        finally:
+            print(f"audio contexts after the show started: {browser.evaluate(SOUND)}")
+        # The music joins once the page's synthesizer has made it: seconds on a busy
+        # machine.
+        peak = wait_until(lambda: desktop.loudest(), 60, "sound out of the sound server")
+        print(f"sound out: peak {peak} of 32768 in 0.3 s")
 
         # A click on the start screen starts a picture that moves.
         browser.open(url + "index.html")
