@@ -9,6 +9,14 @@ source "$(dirname "$0")/../lib/harness.sh"
 start_x
 
 show_dir=$(dirname "$program")
+samples_match() { python3 - "$work/sound.raw" "$show_dir/${show_files[0]}" <<'PY'
+import sys
+out, wav = (open(f, 'rb').read() for f in sys.argv[1:])
+out, data = (b[(len(b) - len(b.lstrip(b'\0'))) // 4 * 4:] for b in (out, wav[wav.index(b'data') + 8:]))
+n = min(len(out), len(data))
+print('same' if n > 44100 * 4 and out[:n] == data[:n] else 'differs (%d bytes compared)' % n)
+PY
+}
 
 case "$case_name" in
 title_and_window)
@@ -82,19 +90,22 @@ window_closed)
   wait_window
   check_that "the title picture shows" title_shows "$id"
   check_that "the music plays" music_plays
+  # After the start-up silence, over a second of the music file's samples from its first.
+  check_settled "the output is the music file's samples after the silence" 5 same samples_match
   timeout 5 "$3" "$id"
   wait_exit; check "closing the window ends the show with 0" 0 "$status"
   ;;
 missing_files)
   # Neither in the working folder nor beside the program (a copy of it, alone in a folder).
   mkdir "$work/empty" "$work/alone"
-  cp "$program" "$work/alone/kessivar"
-  program=$work/alone/kessivar
+  cp "$program" "$work/alone/"
+  program=$work/alone/${program##*/}
   AUDIO=disk start_show "$work/empty" -window
   wait_window
   check_that "the title is drawn white, untextured" white_shows "$id"
   check_that "the show runs without its files" running
   names_each_file "without the files:"
+  check_that "without the music file: a second of silence" silent_for 1
   quit "$id" "without the files"
   check "stdout stays empty" "" "$(show_output)"
   ;;

@@ -51,8 +51,13 @@ no_sound)
   quit "$id" "no sound library"
   ;;
 no_fullscreen)
-  start_show "$show_dir"
+  # The full-screen window, the test title picture at 4:3 between black bars.
+  mkdir "$work/disc" && (cd "$show_dir" && cp "${show_files[@]}" "$work/disc/")
+  "$xpicture" --title-picture "$work/disc/$title_file"
+  start_show "$work/disc"
   wait_window
+  check_settled "the full-screen window covers the screen" 3 "0 0 3840 2160" geometry "$id"
+  check_settled "the picture is 2880x2160 between black bars" 5 "480 0 2880 2160" measure picture root
   check_that "without the video mode the show runs in a window" new_frame "$id"
   check "one line says so" 1 "$(grep -c '^kessivar: full-screen mode 640x480:16@60 not available' "$work/err")"
   quit "$id" "full-screen window"

@@ -19,17 +19,24 @@ show_pid=""
 status=""
 id=""
 
-# Stops the show, then every process in `pids` (politely, then by force after 3 s), and
-# removes the scratch folder. A script that needs more at its exit traps '...; cleanup'.
+# Stops the show, then every process in `pids` (politely, then by force after 3 s) and
+# under wine its server, and removes the scratch folder. A script that needs more at its exit traps '...; cleanup'.
 gone() { ! kill -0 "$1" 2>/dev/null; }
 cleanup() {
   stop_show
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   for pid in "${pids[@]}"; do wait_for 3 gone "$pid" || kill -9 "$pid" 2>/dev/null; done
+  [ "${WRAPPER:-}" == wine ] && wineserver -k 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
+# WRAPPER=wine (program the Windows one, WINEPREFIX its prefix): one quiet, warm server
+# for the script's starts, ended with the script (that prefix's, never another's).
+if [ "${WRAPPER:-}" == wine ]; then
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=${WINEPREFIX:?}
+  wineserver -p 30 2>/dev/null  # none yet where the prefix is still to be made
+fi
 
 # wait_for <seconds> <command...>: runs the command every 0.1 s until it succeeds (status
 # 0), or fails with status 1 once <seconds> x time_factor have passed; it runs at least once.
@@ -105,7 +112,7 @@ start_x() { start_server "$work/xvfb.log" Xvfb -screen 0 "${screen:-1024x768}x24
 # [AUDIO=driver] [WRAPPER=program] [STREAMS=redirections] start_show <folder> [arguments...]:
 # runs the show in the folder (ending one still running first). AUDIO picks SDL's audio
 # driver (default dummy; disk writes into $work/sound.raw); WRAPPER runs it under another
-# program (valgrind: its window then gets 60 s, not 10); STREAMS are the shell redirections
+# program (valgrind, wine: its window then gets 60 s, not 10); STREAMS are the shell redirections
 # of its standard streams (default: stdout into $work/out, stderr into $work/err).
 start_show() {
   local folder=$1 streams='>"$work/out" 2>"$work/err"'; shift
@@ -197,6 +204,10 @@ white_shows() { wait_for 5 picture_is white "$1"; }
 # is not silence.
 sound_heard() { [ -n "$(tr -d '\0' <"$work/sound.raw" 2>/dev/null | head -c 1)" ]; }
 music_plays() { wait_for 3 sound_heard; }
+# silent_for <seconds>: within 5 s the disk driver has written that much sound (44100 Hz,
+# 2 channels, 16 bits), all of it silence.
+sound_over() { [ "$(stat -c %s "$work/sound.raw" 2>/dev/null || echo 0)" -gt $(($1 * 176400)) ]; }
+silent_for() { wait_for 5 sound_over "$1" && ! sound_heard; }
 
 # wait_exit [seconds]: waits (5 s by default) for the show to end; sets status to its exit
 # status, or "running".
