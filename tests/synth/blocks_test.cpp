@@ -204,17 +204,25 @@ TEST(Mastering, LoudnessReadsLikeTheStandard) {
   EXPECT_NEAR(truePeakDbfs(q), 0.0, 0.1);
 }
 
-TEST(Mastering, LimiterHoldsTheCeilingSmoothlyAroundTheLoop) {
-  // Quiet 100 Hz tone with one loud burst at the very end of a two-second loop.
-  const int n = 2 * sampleRate;
+TEST(Mastering, LimiterHoldsTheCeilingSmoothlyAndLetsGo) {
+  // Quiet 100 Hz tone with one loud burst half a second in, through the limiter; its
+  // output, read limiterLatency() frames late, lines up with the input.
+  const int n = 2 * sampleRate, burst = sampleRate / 2;
   std::vector<float> x(2 * n);
   for (int i = 0; i < n; ++i) {
-    float a = i >= n - 50 ? 1.5f : 0.3f;
+    float a = i >= burst && i < burst + 50 ? 1.5f : 0.3f;
     x[2 * i] = x[2 * i + 1] = a * float(std::sin(2.0 * pi * 100.0 * i / sampleRate));
   }
-  std::vector<float> y = x;
   const float ceiling = 0.87f;
-  limitLoop(y, ceiling, 110, 0.08f);
+  Limiter lim;
+  limiterInit(lim, ceiling, 110, 0.08f);
+  const int latency = limiterLatency(lim);
+  std::vector<float> y(2 * n);
+  for (int i = 0; i < n + latency; ++i) {
+    float l, r;
+    limiterStep(lim, i < n ? x[2 * i] : 0.0f, i < n ? x[2 * i + 1] : 0.0f, l, r);
+    if (i >= latency) y[2 * (i - latency)] = l, y[2 * (i - latency) + 1] = r;
+  }
   float peak = 0, worstJump = 0, prevGain = -1;
   for (int i = 0; i < n; ++i) {
     peak = std::max(peak, std::fabs(y[2 * i]));
@@ -227,7 +235,8 @@ TEST(Mastering, LimiterHoldsTheCeilingSmoothlyAroundTheLoop) {
   EXPECT_LE(peak, ceiling);
   EXPECT_LE(truePeakDbfs(y), db(ceiling) + 0.01) << "between the samples too";
   EXPECT_LT(worstJump, 0.05f) << "gain moves in small steps, no clicks";
-  EXPECT_LT(y[2 * 20] / x[2 * 20], 0.99f) << "the burst at the end ducks the loop's start";
-  const int far = n / 2 + 110;  // a crest of the tone, a second away from the burst
-  EXPECT_NEAR(y[2 * far], x[2 * far], 1e-6f) << "far from the burst nothing changes";
+  EXPECT_LT(y[2 * (burst - 20)] / x[2 * (burst - 20)], 0.99f) << "the gain is down before the burst comes";
+  const int before = 110, after = n - 441 + 110;  // crests of the tone, far from the burst
+  EXPECT_NEAR(y[2 * before], x[2 * before], 1e-6f) << "far from the burst nothing changes";
+  EXPECT_NEAR(y[2 * after], x[2 * after], 1e-5f) << "and a second after it the gain is back";
 }

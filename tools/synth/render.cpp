@@ -12,8 +12,6 @@ namespace synth {
 namespace {
 constexpr double pi = 3.14159265358979323846;
 constexpr int controlBlock = 32;       // samples between pitch/cutoff/duck updates
-constexpr double tailSeconds = 6.0;    // notes ringing past the end are kept this long
-constexpr double warmSeconds = 8.0;    // effects run over the loop's end first, for the wrap
 constexpr double duckSeconds = 0.22;   // length of the dip after each kick
 constexpr double duckAttack = 0.004;   // the dip's way down: fast, but not a click
 constexpr const char* duckSource = "kick";
@@ -306,135 +304,124 @@ float sweepOffset(const Song& song, int t, long row) {
   return off;
 }
 
-// The dry mix and effect sends of the whole song plus a tail, before folding.
-struct Buses {
-  std::vector<float> dry, delay, reverb;  // interleaved stereo
-};
-
-// Applies the cells of one row to every track. Past the last row nothing new
-// starts and every held note is released, as the next pass would do.
+// Applies the cells of one row to every track. Rows go on past the order list's end,
+// pass after pass: each pass plays the same cells, sweeps and noise, and at its start
+// every note still held from the pass before is released.
 void playRow(const Song& song, const Score& score, long row, std::vector<TrackState>& ts,
              long& kickAge) {
-  const long rows = long(song.orderCount) * rowsPerBar;
+  const long rows = long(song.orderCount) * rowsPerBar, r = row % rows;
   const int kick = findTrack(song, duckSource);
   for (int t = 0; t < song.trackCount; ++t) {
-    if (row >= rows) {
-      if (row == rows) releaseHeld(ts[t]);
-      continue;
-    }
-    const long bar = row / rowsPerBar;
+    if (r == 0) releaseHeld(ts[t]);
+    const long bar = r / rowsPerBar;
     if (!score.playing[t][bar]) {
-      if (row % rowsPerBar == 0) releaseHeld(ts[t]);
+      if (r % rowsPerBar == 0) releaseHeld(ts[t]);
       continue;
     }
-    const Cell& c = score.bar[t][bar].cells[row % rowsPerBar];
-    playCell(ts[t], score.instrument[t], c, uint32_t(row * 131 + t * 7919 + 1));
+    const Cell& c = score.bar[t][bar].cells[r % rowsPerBar];
+    playCell(ts[t], score.instrument[t], c, uint32_t(r * 131 + t * 7919 + 1));
     if (t == kick && c.kind == cellNote) kickAge = 0;
   }
 }
 
-// Renders one row of track t's voices into `scratch` (one row, stereo) and
-// adds it to the dry mix and the effect sends at interleaved index `at`.
+// One row of the song: its dry mix and effect sends, interleaved stereo.
+struct RowBuses {
+  std::vector<float> dry, delay, reverb, scratch;
+};
+
+// Renders one row of track t's voices and adds it to the dry mix and the effect sends.
 void renderRow(const Song& song, const Score& score, int t, long row, long kickAge, TrackState& ts,
-               std::vector<float>& scratch, Buses& out, long at) {
+               RowBuses& out) {
   bool silent = true;
   for (const Voice& v : ts.voices) silent = silent && !v.active;
   if (silent) return;
   const Instrument& ins = score.instrument[t];
-  const float off = sweepOffset(song, t, row);
-  std::fill(scratch.begin(), scratch.end(), 0.0f);
+  const float off = sweepOffset(song, t, row % (long(song.orderCount) * rowsPerBar));
+  std::fill(out.scratch.begin(), out.scratch.end(), 0.0f);
   for (Voice& v : ts.voices)
-    if (v.active) voiceRun(v, ins, off, kickAge, song.samplesPerRow, scratch.data());
-  for (size_t i = 0; i < scratch.size(); ++i) {
-    out.dry[at + i] += scratch[i];
-    out.delay[at + i] += scratch[i] * ins.delaySend;
-    out.reverb[at + i] += scratch[i] * ins.reverbSend;
+    if (v.active) voiceRun(v, ins, off, kickAge, song.samplesPerRow, out.scratch.data());
+  for (size_t i = 0; i < out.scratch.size(); ++i) {
+    out.dry[i] += out.scratch[i];
+    out.delay[i] += out.scratch[i] * ins.delaySend;
+    out.reverb[i] += out.scratch[i] * ins.reverbSend;
   }
 }
 
-// The whole song and a tail of tailSeconds into the buses, row by row.
-void sequence(const Song& song, const Score& score, int solo, Buses& out) {
-  const long rows = long(song.orderCount) * rowsPerBar;
-  const long tailRows = long(std::ceil(tailSeconds * sampleRate / song.samplesPerRow));
-  const long total = (rows + tailRows) * song.samplesPerRow;
-  out.dry.assign(2 * total, 0.0f);
-  out.delay.assign(2 * total, 0.0f);
-  out.reverb.assign(2 * total, 0.0f);
-  std::vector<TrackState> ts(song.trackCount);
-  for (int t = 0; t < song.trackCount; ++t) ts[t] = {std::vector<Voice>(song.tracks[t].voices), -1};
-  std::vector<float> scratch(2 * song.samplesPerRow);
-  long kickAge = 1L << 30;  // samples since the last kick
-  for (long row = 0; row < rows + tailRows; ++row) {
-    playRow(song, score, row, ts, kickAge);
-    for (int t = 0; t < song.trackCount; ++t)
-      if (solo < 0 || t == solo)
-        renderRow(song, score, t, row, kickAge, ts[t], scratch, out, 2 * row * song.samplesPerRow);
-    kickAge += song.samplesPerRow;
-  }
-}
-
-// Adds everything past `frames` onto the start (wrapping as often as needed) and
-// cuts the buffer, and its memory, to `frames`.
-void foldTail(std::vector<float>& buf, long frames) {
-  for (size_t i = 2 * frames; i < buf.size(); ++i) buf[i % (2 * frames)] += buf[i];
-  buf.resize(2 * frames);
-  buf.shrink_to_fit();
-}
-
-// Runs an effect over a loop in place: first over its last warmSeconds (so the
-// state at the end is known), then over the whole loop, each frame's input
-// replaced by the effect's output. step takes its input by value.
-template <class Step>
-void effectLoop(std::vector<float>& buf, Step step) {
-  const long frames = long(buf.size() / 2);
-  const long warm = std::min(frames, long(warmSeconds * sampleRate));
-  float l, r;
-  for (long i = frames - warm; i < frames; ++i) step(buf[2 * i], buf[2 * i + 1], l, r);
-  for (long i = 0; i < frames; ++i) step(buf[2 * i], buf[2 * i + 1], buf[2 * i], buf[2 * i + 1]);
-}
-
-// Mix of dry signal and effect returns, with DC removed (one-pole high-pass, 12 Hz).
-// Works in the buses' own memory (a render of the whole song holds several of them);
-// the mix is taken from b.dry and the sends are freed.
-std::vector<float> mixLoop(const Song& song, Buses& b) {
-  Delay delay;
-  delayInit(delay, int(std::lround(song.delayRows * song.samplesPerRow)), song.delayFeedback, 0.35f);
-  Reverb reverb;
-  reverbInit(reverb, song.reverbRoom, song.reverbDamp);
-  effectLoop(b.delay, [&](float l, float r, float& ol, float& or_) {
-    delayStep(delay, l, r, ol, or_);
-    narrow(ol, or_, delayWidth);
-  });
-  effectLoop(b.reverb, [&](float l, float r, float& ol, float& or_) {
-    reverbStep(reverb, l, r, ol, or_);
-    narrow(ol, or_, reverbWidth);
-  });
-  std::vector<float> mix = std::move(b.dry);
-  for (size_t i = 0; i < mix.size(); ++i)
-    mix[i] = mix[i] + song.delayLevel * b.delay[i] + song.reverbLevel * b.reverb[i];
-  b = Buses{};
-  const float coef = float(std::exp(-2.0 * pi * 12.0 / sampleRate));
-  float xPrev[2] = {0, 0}, yPrev[2] = {0, 0};
-  effectLoop(mix, [&](float l, float r, float& ol, float& or_) {
-    float in[2] = {l, r}, *out[2] = {&ol, &or_};
-    for (int c = 0; c < 2; ++c) {
-      yPrev[c] = flushTiny(in[c] - xPrev[c] + coef * yPrev[c]);
-      xPrev[c] = in[c];
-      *out[c] = yPrev[c];
-    }
-  });
-  return mix;
-}
-
-// The loop times gain, then limited to the ceiling.
-void master(std::vector<float>& mix, float gain, const MasterSettings& s) {
-  const float ceiling = float(std::pow(10.0, s.ceilingDbfs / 20.0));
-  for (float& x : mix) x *= gain;
-  limitLoop(mix, ceiling, sampleRate / 400, 0.08f);
-}
+int16_t pcm16Sample(float x) { return int16_t(std::clamp(std::lround(double(x) * 32767.0), -32768L, 32767L)); }
 
 void putLe(std::vector<uint8_t>& b, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
+}
+}  // namespace
+
+// The song from silence on, pass after pass, every stage stepped forward.
+struct SongStream {
+  const Song* song;
+  Score score;
+  int solo;
+  bool master;
+  std::vector<TrackState> ts;
+  long row;      // the row in `bus`
+  long rowPos;   // frames of it already taken
+  long kickAge;  // samples since the last kick, at the row's start
+  RowBuses bus;
+  Delay delay;
+  Reverb reverb;
+  float dcCoef, dcIn[2], dcOut[2];  // one-pole high-pass at 12 Hz: removes DC
+  Limiter limiter;
+};
+
+namespace {
+// The next row into the stream's buses.
+void nextRow(SongStream& s) {
+  const Song& song = *s.song;
+  s.row++;
+  s.rowPos = 0;
+  s.kickAge = std::min(s.kickAge + song.samplesPerRow, 1L << 30);
+  for (std::vector<float>* b : {&s.bus.dry, &s.bus.delay, &s.bus.reverb}) std::fill(b->begin(), b->end(), 0.0f);
+  playRow(song, s.score, s.row, s.ts, s.kickAge);
+  for (int t = 0; t < song.trackCount; ++t)
+    if (s.solo < 0 || t == s.solo) renderRow(song, s.score, t, s.row, s.kickAge, s.ts[t], s.bus);
+}
+
+// The next `frames` frames of the mix (dry signal and effect returns, DC removed),
+// before mastering.
+void mixFrames(SongStream& s, float* out, long frames) {
+  const Song& song = *s.song;
+  for (long i = 0; i < frames; ++i) {
+    if (s.rowPos == song.samplesPerRow) nextRow(s);
+    const long at = 2 * s.rowPos++;
+    float dl, dr, rl, rr;
+    delayStep(s.delay, s.bus.delay[at], s.bus.delay[at + 1], dl, dr);
+    narrow(dl, dr, delayWidth);
+    reverbStep(s.reverb, s.bus.reverb[at], s.bus.reverb[at + 1], rl, rr);
+    narrow(rl, rr, reverbWidth);
+    const float mix[2] = {s.bus.dry[at] + song.delayLevel * dl + song.reverbLevel * rl,
+                          s.bus.dry[at + 1] + song.delayLevel * dr + song.reverbLevel * rr};
+    for (int c = 0; c < 2; ++c) {
+      s.dcOut[c] = flushTiny(mix[c] - s.dcIn[c] + s.dcCoef * s.dcOut[c]);
+      s.dcIn[c] = mix[c];
+      out[2 * i + c] = s.dcOut[c];
+    }
+  }
+}
+
+// Mastering: `frames` frames of mix, in place, times gain and through the limiter.
+void masterFrames(Limiter& limiter, float gain, float* buf, long frames) {
+  for (long i = 0; i < 2 * frames; i += 2) limiterStep(limiter, buf[i] * gain, buf[i + 1] * gain, buf[i], buf[i + 1]);
+}
+
+void limiterFor(Limiter& limiter, const MasterSettings& s) {
+  limiterInit(limiter, float(std::pow(10.0, s.ceilingDbfs / 20.0)), sampleRate / 400, 0.08f);
+}
+
+// Renders `frames` frames of the stream and drops them, a scratch buffer at a time.
+void skipFrames(SongStream* s, long frames, std::vector<float>& scratch) {
+  for (long done = 0; done < frames;) {
+    const long n = std::min<long>(frames - done, long(scratch.size() / 2));
+    streamRender(s, scratch.data(), n);
+    done += n;
+  }
 }
 }  // namespace
 
@@ -445,37 +432,88 @@ std::string songCheck(const Song& song) {
 
 long songFrames(const Song& song) { return long(song.orderCount) * rowsPerBar * song.samplesPerRow; }
 
+SongStream* openStream(const Song& song, int soloTrack, bool doMaster, const MasterSettings& settings) {
+  SongStream* s = new SongStream{};
+  if (!buildScore(song, s->score).empty()) {
+    delete s;
+    return nullptr;
+  }
+  s->song = &song;
+  s->solo = soloTrack;
+  s->master = doMaster;
+  s->ts.resize(song.trackCount);
+  for (int t = 0; t < song.trackCount; ++t) s->ts[t] = {std::vector<Voice>(song.tracks[t].voices), -1};
+  s->row = -1;
+  s->rowPos = song.samplesPerRow;
+  s->kickAge = 1L << 30;
+  for (std::vector<float>* b : {&s->bus.dry, &s->bus.delay, &s->bus.reverb, &s->bus.scratch})
+    b->assign(2 * song.samplesPerRow, 0.0f);
+  delayInit(s->delay, int(std::lround(song.delayRows * song.samplesPerRow)), song.delayFeedback, 0.35f);
+  reverbInit(s->reverb, song.reverbRoom, song.reverbDamp);
+  s->dcCoef = float(std::exp(-2.0 * pi * 12.0 / sampleRate));
+  limiterFor(s->limiter, settings);
+  if (doMaster) {
+    // The limiter holds the music back by its latency: it is fed that far ahead.
+    std::vector<float> ahead(2 * limiterLatency(s->limiter));
+    mixFrames(*s, ahead.data(), limiterLatency(s->limiter));
+    masterFrames(s->limiter, song.masterGain, ahead.data(), limiterLatency(s->limiter));
+  }
+  return s;
+}
+
+void streamRender(SongStream* s, float* out, long frames) {
+  mixFrames(*s, out, frames);
+  if (s->master) masterFrames(s->limiter, s->song->masterGain, out, frames);
+}
+
+void closeStream(SongStream* s) { delete s; }
+
 std::vector<float> renderSong(const Song& song, int soloTrack, bool doMaster,
                               const MasterSettings& settings) {
-  Score score;
-  if (!buildScore(song, score).empty()) return {};
+  SongStream* s = openStream(song, soloTrack, doMaster, settings);
+  if (!s) return {};
   const long frames = songFrames(song);
-  Buses b;
-  sequence(song, score, soloTrack, b);
-  foldTail(b.dry, frames);
-  foldTail(b.delay, frames);
-  foldTail(b.reverb, frames);
-  std::vector<float> mix = mixLoop(song, b);
-  if (doMaster) master(mix, song.masterGain, settings);
-  return mix;
+  std::vector<float> out(2 * frames);
+  skipFrames(s, frames, out);
+  streamRender(s, out.data(), frames);
+  closeStream(s);
+  return out;
 }
 
 float measureMasterGain(const Song& song, const MasterSettings& s) {
-  const std::vector<float> mix = renderSong(song, -1, false);
-  const double raw = loudnessLufs(mix);
-  if (mix.empty() || raw < -150.0) return 1.0f;
+  // Two passes of the raw mix and the limiter's latency: the second pass, mastered,
+  // is the loop.
+  SongStream* stream = openStream(song, -1, false);
+  if (!stream) return 1.0f;
+  Limiter limiter;
+  limiterFor(limiter, s);
+  const long frames = songFrames(song), latency = limiterLatency(limiter);
+  std::vector<float> mix(2 * (2 * frames + latency));
+  streamRender(stream, mix.data(), 2 * frames + latency);
+  closeStream(stream);
+  const double raw = loudnessLufs(std::vector<float>(mix.begin() + 2 * frames, mix.end() - 2 * latency));
+  if (raw < -150.0) return 1.0f;
   // The limiter lowers the loudness a little, so the gain is corrected and tried again.
   double gainDb = s.targetLufs - raw;
   float gain = 1.0f;
+  std::vector<float> out(2 * frames);
   for (int pass = 0; pass < 3; ++pass) {
-    std::vector<float> out = mix;
     gain = float(std::pow(10.0, gainDb / 20.0));
-    master(out, gain, s);
+    limiterFor(limiter, s);
+    for (long i = 0; i < 2 * frames + latency; ++i) {  // as masterFrames, keeping the second pass
+      float l, r;
+      limiterStep(limiter, mix[2 * i] * gain, mix[2 * i + 1] * gain, l, r);
+      if (const long o = i - latency - frames; o >= 0) out[2 * o] = l, out[2 * o + 1] = r;
+    }
     const double got = loudnessLufs(out);
     if (std::fabs(got - s.targetLufs) < 0.05) break;  // usually after the second pass
     gainDb += s.targetLufs - got;
   }
   return gain;
+}
+
+void toPcm16(const float* in, int16_t* out, long count) {
+  for (long i = 0; i < count; ++i) out[i] = pcm16Sample(in[i]);
 }
 
 std::vector<uint8_t> wavBytes(const std::vector<float>& stereo) {
@@ -497,9 +535,9 @@ std::vector<uint8_t> wavBytes(const std::vector<float>& stereo) {
   b.resize(44 + dataBytes);
   uint8_t* p = b.data() + 44;
   for (float x : stereo) {
-    long v = std::clamp(std::lround(double(x) * 32767.0), -32768L, 32767L);
+    const uint16_t v = uint16_t(pcm16Sample(x));
     *p++ = uint8_t(v & 0xff);
-    *p++ = uint8_t((v >> 8) & 0xff);
+    *p++ = uint8_t(v >> 8);
   }
   return b;
 }

@@ -1,5 +1,5 @@
-// The renderer: plays a Song through the building blocks into one loop of
-// interleaved stereo samples, and writes 16-bit PCM WAV files.
+// The renderer: plays a Song through the building blocks as a stream, or as one loop,
+// of interleaved stereo samples, and writes 16-bit PCM WAV files.
 #pragma once
 
 #include <cstdint>
@@ -22,12 +22,23 @@ std::string songCheck(const Song& song);
 // Frames (stereo sample pairs) in one pass of the order list.
 long songFrames(const Song& song);
 
-// One pass of the song as interleaved stereo floats, songFrames() frames long,
-// made to loop: notes and effect tails that ring past the end are carried into
-// the start. soloTrack >= 0 renders only that track (with its effect returns).
-// With master set, the loop is multiplied by song.masterGain and limited to
-// settings.ceilingDbfs; without it the raw mix is returned. The song must pass
-// songCheck; otherwise an empty buffer is returned.
+// The song as it plays on from silence, pass after pass of the order list: notes
+// and effect tails ring on from each pass into the next. soloTrack >= 0 plays only
+// that track (with its effect returns). With master set, the music is multiplied by
+// song.masterGain and limited to settings.ceilingDbfs; without it the raw mix comes.
+// Every stage runs forward; the limiter looks a few milliseconds ahead, which the
+// stream covers at the open, so its frame k is always the song's frame k.
+// nullptr if the song fails songCheck; the song must outlive the stream.
+struct SongStream;
+SongStream* openStream(const Song& song, int soloTrack, bool master,
+                       const MasterSettings& settings = MasterSettings{});
+// The stream's next `frames` frames, interleaved stereo; allocates nothing.
+void streamRender(SongStream* stream, float* out, long frames);
+void closeStream(SongStream* stream);
+
+// One pass of the song made to loop, songFrames() frames: the stream's second pass,
+// which carries the first one's tails at its start just as the third will carry its
+// own. Arguments as for openStream; an empty buffer if the song fails songCheck.
 std::vector<float> renderSong(const Song& song, int soloTrack, bool master,
                               const MasterSettings& settings = MasterSettings{});
 
@@ -36,6 +47,9 @@ std::vector<float> renderSong(const Song& song, int soloTrack, bool master,
 // gain corrected for what the limiter took. 1 for a silent song or one that fails
 // songCheck.
 float measureMasterGain(const Song& song, const MasterSettings& settings = MasterSettings{});
+
+// Samples as 16-bit PCM: rounded and saturated, as wavBytes writes them.
+void toPcm16(const float* in, int16_t* out, long count);
 
 // A complete 44-byte-header PCM WAV image: stereo, 16 bit, sampleRate Hz.
 // Samples are rounded and saturated to the 16-bit range.

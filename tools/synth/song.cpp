@@ -203,7 +203,7 @@ const Song ninjaSong = {
   .delayLevel = 0.8f,
   // Brings the loop to -14 LUFS after the limiter; the song's tests keep it equal to what
   // measureMasterGain finds.
-  .masterGain = 0x1.32ab82p-1f,  // 0.598964751, measured by synth --gain
+  .masterGain = 0x1.32ad12p-1f,  // 0.598976672, measured by synth --gain
 };
 
 }  // namespace synth

@@ -235,12 +235,10 @@ const Interpolator& interpolator() {
   return table;
 }
 
-// Largest |value| of channel c between frames i and i + 1 (both excluded),
-// indices taken around the loop.
-float peakBetween(const std::vector<float>& stereo, long frames, long i, int c) {
+// Largest |value| of the waveform between window[7] and window[8] (both excluded),
+// from 16 consecutive samples of one channel.
+float peakBetween(const float* window) {
   const Interpolator& t = interpolator();
-  float window[interpTaps];
-  for (int j = 0; j < interpTaps; ++j) window[j] = stereo[2 * ((i + j - 7 + frames) % frames) + c];
   float peak = 0.0f;
   for (int k = 0; k < 3; ++k) {
     float y = 0.0f;
@@ -250,77 +248,99 @@ float peakBetween(const std::vector<float>& stereo, long frames, long i, int c) 
   return peak;
 }
 
-// Peak of frame i and the waveform up to frame i + 1, both channels. Between
-// samples the waveform can rise at most a few dB above them, so it is only
-// read where a neighbouring sample reaches above `floor`.
-float framePeak(const std::vector<float>& stereo, long frames, long i, float floor) {
+// Peak of a frame and the waveform up to the next one, both channels; sample(j, c)
+// is channel c of the frame j frames on (j = -7 .. 8). Between samples the waveform
+// can rise at most a few dB above them, so it is only read where a neighbouring
+// sample reaches above `floor`.
+template <class Sample>
+float framePeak(Sample sample, float floor) {
   float peak = 0.0f;
-  long next = (i + 1) % frames;
   for (int c = 0; c < 2; ++c) {
-    float a = std::fabs(stereo[2 * i + c]), b = std::fabs(stereo[2 * next + c]);
+    float a = std::fabs(sample(0, c)), b = std::fabs(sample(1, c));
     peak = std::max(peak, a);
-    if (std::max(a, b) > floor) peak = std::max(peak, peakBetween(stereo, frames, i, c));
+    if (std::max(a, b) <= floor) continue;
+    float window[interpTaps];
+    for (int j = 0; j < interpTaps; ++j) window[j] = sample(j - 7, c);
+    peak = std::max(peak, peakBetween(window));
   }
   return peak;
-}
-
-// Circular sliding minimum: out[n] = min of in[n - radius .. n + radius], indices
-// mod size. Van Herk / Gil-Werman: running minima within blocks of the window's
-// width, forwards and backwards, so each output is the smaller of two look-ups.
-std::vector<float> loopMinimum(const std::vector<float>& in, int radius) {
-  const long n = long(in.size()), w = 2L * radius + 1;
-  const long padded = ((n + 2 * radius + w - 1) / w) * w;  // whole blocks covering every window
-  std::vector<float> ext(padded), fwd(padded), bwd(padded);
-  for (long i = 0; i < padded; ++i) ext[i] = in[((i - radius) % n + n) % n];
-  for (long i = 0; i < padded; ++i) fwd[i] = i % w ? std::min(fwd[i - 1], ext[i]) : ext[i];
-  for (long i = padded - 1; i >= 0; --i)
-    bwd[i] = (i + 1) % w && i + 1 < padded ? std::min(bwd[i + 1], ext[i]) : ext[i];
-  std::vector<float> out(n);
-  for (long i = 0; i < n; ++i) out[i] = std::min(bwd[i], fwd[i + w - 1]);  // window ext[i .. i+w-1]
-  return out;
 }
 }  // namespace
 
 double truePeakDbfs(const std::vector<float>& stereo) {
   const long frames = long(stereo.size() / 2);
   float peak = 0.0f;
-  for (long i = 0; i < frames; ++i) peak = std::max(peak, framePeak(stereo, frames, i, 0.0f));
+  for (long i = 0; i < frames; ++i) {
+    auto sample = [&](int j, int c) { return stereo[2 * ((i + j + frames) % frames) + c]; };
+    peak = std::max(peak, framePeak(sample, 0.0f));
+  }
   return peak > 0.0f ? 20.0 * std::log10(peak) : -200.0;
 }
 
-void limitLoop(std::vector<float>& stereo, float ceiling, int lookahead, float releaseSeconds) {
-  const size_t frames = stereo.size() / 2;
-  if (frames == 0) return;
-  std::vector<float> need(frames);
-  for (size_t i = 0; i < frames; ++i) {
-    float peak = framePeak(stereo, long(frames), long(i), 0.5f * ceiling);
-    need[i] = peak > ceiling ? ceiling / peak : 1.0f;
+// Frames as they pass through the limiter, numbered from the first one fed; with
+// `now` the one just fed and w the lookahead:
+//   p = now - 8    the newest whose 4x-oversampled peak can be read (8 frames ahead);
+//   q = p - w      the newest whose minimum need over +-w is known, so its gain;
+//   o = q - w      the newest whose gains over +-w are known: it is output.
+namespace {
+constexpr int peakAhead = 8;
+int64_t wrap(int64_t i, int64_t n) { return (i % n + n) % n; }
+}  // namespace
+
+void limiterInit(Limiter& l, float ceiling, int lookahead, float releaseSeconds) {
+  const int w = std::max(1, lookahead);
+  l.input.assign(2 * (2 * w + 2 * peakAhead + 2), 0.0f);
+  l.need.assign(2 * w + 2, 1.0f);
+  l.queue.assign(2 * w + 2, 0);
+  l.gain.assign(2 * w + 1, 1.0f);
+  l.fed = 0;
+  l.queueHead = l.queueTail = 0;
+  l.gainSum = 2 * w + 1;
+  l.g = 1.0;
+  l.recover = 1.0 - std::exp(-1.0 / (releaseSeconds * sampleRate));
+  l.ceiling = ceiling;
+  l.lookahead = w;
+}
+
+int limiterLatency(const Limiter& l) { return 2 * l.lookahead + peakAhead; }
+
+void limiterStep(Limiter& l, float inL, float inR, float& outL, float& outR) {
+  const int64_t ring = int64_t(l.input.size() / 2), w = l.lookahead;
+  auto at = [&](int64_t frame, int c) -> float& { return l.input[2 * (frame % ring) + c]; };
+  const int64_t now = l.fed++;
+  at(now, 0) = inL;
+  at(now, 1) = inR;
+  // The gain frame p needs; frames before the first are silence, needing none.
+  const int64_t p = now - peakAhead;
+  float need = 1.0f;
+  if (p >= 0) {
+    auto sample = [&](int j, int c) { return p + j >= 0 ? at(p + j, c) : 0.0f; };
+    float peak = framePeak(sample, 0.5f * l.ceiling);
+    if (peak > l.ceiling) need = l.ceiling / peak;
   }
-  std::vector<float> gain = loopMinimum(need, lookahead);
-  // Slow recovery; two laps so the start inherits the state at the end.
-  const double recover = 1.0 - std::exp(-1.0 / (releaseSeconds * sampleRate));
-  double g = 1.0;  // double: in float the recovery would stall just short of 1
-  for (int lap = 0; lap < 2; ++lap)
-    for (size_t i = 0; i < frames; ++i) {
-      g = std::min(double(gain[i]), g + (1.0 - g) * recover);
-      if (lap == 1) gain[i] = float(g);
-    }
-  // Box average over +-lookahead: every frame within reach of a peak already
-  // holds a gain no larger than that peak needs, so the average cannot exceed it.
-  std::vector<double> prefix(frames + 1, 0.0);
-  for (size_t i = 0; i < frames; ++i) prefix[i + 1] = prefix[i] + gain[i];
-  const long n = long(frames), w = lookahead;
-  auto sumTo = [&](long end) {  // sum of gain[0 .. end) for end possibly outside 0..n
-    long laps = (end >= 0 ? end / n : -((-end + n - 1) / n));
-    return laps * prefix[n] + prefix[end - laps * n];
-  };
-  for (long i = 0; i < n; ++i) {
-    float smooth = float((sumTo(i + w + 1) - sumTo(i - w)) / double(2 * w + 1));
-    for (int c = 0; c < 2; ++c) {
-      float& s = stereo[2 * i + c];
-      s = std::clamp(s * smooth, -ceiling, ceiling);
-    }
-  }
+  // Running minimum over need[p - 2w .. p]: the queue keeps the frames that can still
+  // be the minimum, their needs rising from head to tail.
+  const int64_t qn = int64_t(l.queue.size()), nn = int64_t(l.need.size());
+  l.need[wrap(p, nn)] = need;
+  while (l.queueTail > l.queueHead && l.need[wrap(l.queue[(l.queueTail - 1) % qn], nn)] >= need)
+    --l.queueTail;
+  l.queue[l.queueTail++ % qn] = p;
+  if (l.queue[l.queueHead % qn] < p - 2 * w) ++l.queueHead;
+  const float least = l.need[wrap(l.queue[l.queueHead % qn], nn)];
+  // Frame q = p - w: at most what the peaks around it need, else on its way back to 1.
+  // In double: in float the recovery would stall just short of 1.
+  l.g = std::min(double(least), l.g + (1.0 - l.g) * l.recover);
+  const int64_t q = p - w, gn = int64_t(l.gain.size());
+  float& slot = l.gain[wrap(q, gn)];
+  l.gainSum += double(float(l.g)) - double(slot);  // exact: no drift however long it runs
+  slot = float(l.g);
+  // Box average of the gains over +-w around frame o = q - w. Every frame within reach
+  // of a peak already holds a gain no larger than that peak needs, so the average
+  // cannot exceed it.
+  const int64_t o = q - w;
+  const float smooth = float(l.gainSum / double(gn));
+  outL = o >= 0 ? std::clamp(at(o, 0) * smooth, -l.ceiling, l.ceiling) : 0.0f;
+  outR = o >= 0 ? std::clamp(at(o, 1) * smooth, -l.ceiling, l.ceiling) : 0.0f;
 }
 
 }  // namespace synth

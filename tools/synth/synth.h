@@ -131,13 +131,28 @@ double peakDbfs(const std::vector<float>& stereo);
 // read 4x oversampled (the buffer taken as a loop); -200 for silence.
 double truePeakDbfs(const std::vector<float>& stereo);
 
-// Look-ahead peak limiter over a whole interleaved stereo buffer treated as a
-// loop (its end runs into its start): afterwards no sample, and no point of the
-// waveform between samples (4x oversampled), exceeds `ceiling` (linear). The
-// gain moves smoothly: it ramps down over `lookahead` samples ahead of a peak
-// and recovers with a `releaseSeconds` time constant.
-void limitLoop(std::vector<float>& stereo, float ceiling, int lookahead, float releaseSeconds);
-
+// Look-ahead peak limiter, stepped frame by frame: no sample, and no point of the
+// waveform between samples (4x oversampled), leaves it above `ceiling` (linear).
+// The gain moves smoothly: it ramps down over `lookahead` frames ahead of a peak
+// and recovers with a `releaseSeconds` time constant. To see the peaks coming it
+// holds the signal back: limiterStep returns the frame fed limiterLatency() steps
+// earlier (silence before the first). Buffers are allocated by limiterInit.
+struct Limiter {
+  std::vector<float> input;    // ring of the last input frames, interleaved stereo
+  std::vector<float> need;     // ring: gain each frame needs to stay under the ceiling
+  std::vector<int64_t> queue;  // ring of frame numbers whose need is a running minimum
+  std::vector<float> gain;     // ring: the gain after recovery, for the box average
+  int64_t fed;                 // frames fed so far
+  int64_t queueHead, queueTail;
+  double gainSum;              // sum of the `gain` ring
+  double g;                    // gain of the latest frame, recovering towards 1
+  double recover;              // share of the way back to 1 per frame
+  float ceiling;
+  int lookahead;
+};
+void limiterInit(Limiter& l, float ceiling, int lookahead, float releaseSeconds);
+void limiterStep(Limiter& l, float inL, float inR, float& outL, float& outR);
+int limiterLatency(const Limiter& l);  // frames
 
 // ---- per-sample steps, inline: they run millions of times per render ------------
 
