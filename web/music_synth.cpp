@@ -1,28 +1,40 @@
-// The show's music for the page, made in a Web Worker (web/music_worker.js) by the
+// The show's music for the page, streamed in a Web Worker (web/music_worker.js) by the
 // synthesizer the native build renders ninja.wav with: the same song, renderer and 16-bit
-// rounding, so the page plays the WAV's own samples.
+// rounding, so the page plays the WAV's own samples, from its first pass on.
 #include <emscripten.h>
 
 #include <cstdint>
-#include <vector>
 
 #include "render.h"
 
-static std::vector<uint8_t> wav;  // the rendered loop as a WAV image; written by webRenderMusic
+namespace {
+constexpr int maxFrames = synth::sampleRate;  // per webMusicNext call
+synth::SongStream* stream = nullptr;           // opened by webMusicOpen
+float mix[2 * maxFrames];
+int16_t pcm[2 * maxFrames];
+}  // namespace
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE int webMusicFrames();
-
-// Renders the whole loop (the loop's start depends on its end: the notes and echoes that
-// ring on across it); returns the address of its samples, 16-bit stereo interleaved,
-// webMusicFrames() frames. 0 if the song cannot be played.
-EMSCRIPTEN_KEEPALIVE const int16_t* webRenderMusic() {
-  wav = synth::wavBytes(synth::renderSong(synth::ninjaSong, -1, true));
-  return webMusicFrames() > 0 ? reinterpret_cast<const int16_t*>(wav.data() + 44) : nullptr;
+// Frames (stereo sample pairs) in one pass of the song; 0 if it cannot be played.
+EMSCRIPTEN_KEEPALIVE int webMusicFrames() {
+  return synth::songCheck(synth::ninjaSong).empty() ? int(synth::songFrames(synth::ninjaSong)) : 0;
 }
 
-// Frames (stereo sample pairs) of the loop webRenderMusic made.
-EMSCRIPTEN_KEEPALIVE int webMusicFrames() { return wav.size() > 44 ? int((wav.size() - 44) / 4) : 0; }
+// Opens the finished music's stream at its start: 1, or 0 if the song cannot be played.
+EMSCRIPTEN_KEEPALIVE int webMusicOpen() {
+  if (stream) synth::closeStream(stream);
+  stream = synth::openStream(synth::ninjaSong, -1, true);
+  return stream ? 1 : 0;
+}
+
+// The stream's next `frames` frames (at most a second's worth), 16-bit stereo
+// interleaved; valid until the next call. Null before webMusicOpen succeeded.
+EMSCRIPTEN_KEEPALIVE const int16_t* webMusicNext(int frames) {
+  if (!stream || frames < 0 || frames > maxFrames) return nullptr;
+  synth::streamRender(stream, mix, frames);
+  synth::toPcm16(mix, pcm, 2L * frames);
+  return pcm;
+}
 
 }  // extern "C"
