@@ -74,6 +74,7 @@ TEST(SongData, ChecksOutAndNamesTheFirstFault) {
   s.patterns = bad;
   EXPECT_EQ(songCheck(s), "pattern late: bad cell \"H4\"");
   EXPECT_TRUE(renderSong(s, -1, true).empty()) << "a faulty song renders nothing";
+  EXPECT_EQ(openStream(s, -1, true), nullptr) << "and opens no stream";
   Pattern shortBar[] = {{"late", "A3 . . ."}};
   s.patterns = shortBar;
   EXPECT_EQ(songCheck(s), "pattern late has fewer than 16 cells");
