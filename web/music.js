@@ -1,56 +1,105 @@
-// The show's music in the page. A worker (music_worker.js) renders the loop with the
-// show's own synthesizer while the page loads; it plays through Web Audio as one buffer
-// source looping the whole piece, which repeats it without a gap. The page calls
-// unlockSound as the viewer's gesture begins and startSound inside it (where every
-// browser lets sound begin), the latter with a function that gives the show's time in ms, or null while the show has not
-// started; and stopSound when the show stops. Music that is ready only after the show
-// started joins at the place in the loop the show's time has reached.
+// The show's music in the page. A worker (music_worker.js) renders it with the show's own
+// synthesizer while the page loads, as a stream: first the song's first pass, starting
+// from silence, block by block as it is made; then the loop, its second pass, which
+// carries the first pass's echoes at its start and is the music file's own samples. The
+// first pass plays as its blocks come, so the music starts at once; the loop follows it
+// as one buffer source that repeats the loop without a gap. A loop kept from an earlier
+// visit (or made before the show started) plays at once, as the native show plays its file.
+// The page calls unlockSound as the viewer's gesture begins and startSound inside it (where
+// every browser lets sound begin), the latter with a function that gives the show's time
+// in ms, or null while the show has not started; and stopSound when the show stops. The
+// music follows the show's time: it joins at the place the show has reached.
 // window.kessivarMusic tells what happened, for the tests and the benchmark.
 'use strict';
 
 var kessivarMusic = {
-  loop: null,           // AudioBuffer of the whole piece, filled block by block by the worker
-  complete: false,      // every block is in loop
+  frames: 0,            // frames in one pass of the song
+  lead: [],             // AudioBuffers of the first pass's blocks as they come, until the loop is whole
+  loop: null,           // AudioBuffer of the loop, filled block by block by the worker
+  complete: false,      // every block of the loop is in
   renderMs: null,       // how long the worker's render (or its reading of a kept one) took, ms
   cached: false,        // the loop was kept from an earlier visit, not rendered
   kept: false,          // the rendered loop is stored for the next visit
   context: null,        // the page's one AudioContext, made in the first gesture
   clock: null,          // show time in ms (or null); set by startSound, null after stopSound
-  source: null,         // the buffer source playing, null while silent
+  sources: [],          // the buffer sources started and not yet stopped
   joinedAtMs: null,     // the show's time when its music began, ms
+  joinedFrame: null,    // the frame of the song (counted from the first pass's start) it began at
 };
 
 (function () {
-  const rate = 44100;  // Hz, the synthesizer's
+  const rate = 44100;        // Hz, the synthesizer's
+  const blockFrames = 44100; // frames in each of the worker's blocks
+  const ahead = 0.05;        // s between scheduling a block and its start
   const music = kessivarMusic;
   let waiting = 0;     // timer of join's next look while the music waits for the show
+  let origin = null;   // the context's time at which the song's frame 0 plays, while playing
+  let nextLead = 0;    // the first-pass block to schedule next
+  let loopStarted = false;  // the loop is playing, or set to follow the first pass
 
-  // Starts the loop at the show's time, once the loop, a running context and the show
-  // are all there. The worker's last message and the context's state changes call it;
-  // while only the show is missing, it looks again every 20 ms.
-  function join() {
-    clearTimeout(waiting);
-    if (!music.clock || music.source || !music.complete) return;
-    if (music.context.state !== 'running') return;
-    const ms = music.clock();
-    if (ms === null) {
-      waiting = setTimeout(join, 20);
-      return;
-    }
-    // A whole frame that the browser's seconds carry exactly: a fraction of a frame
-    // would make it interpolate between the samples.
-    let frame = Math.round((ms * rate) / 1000) % music.loop.length;
-    while ((frame / rate) * rate !== frame) frame = (frame + 1) % music.loop.length;
+  function play(buffer, when, offset, loop) {
     const source = music.context.createBufferSource();
-    source.buffer = music.loop;
-    source.loop = true;
+    source.buffer = buffer;
+    source.loop = loop;
     source.connect(music.context.destination);
-    source.start(0, frame / rate);
-    music.source = source;
-    music.joinedAtMs = ms;
+    source.start(when, offset);
+    music.sources.push(source);
   }
 
-  // One message of the worker: a block of the loop, the end of the render, or its failure.
+  // Starts what is there of the song where the show's time has reached: the first pass's
+  // blocks as they come, then the loop at the first pass's end; or, when the loop is whole
+  // before the music joins (or the first pass has a gap), the loop where the show is.
+  // Called as blocks come, when the context starts and when the show starts; while only
+  // the show is missing, it looks again every 20 ms.
+  function schedule() {
+    clearTimeout(waiting);
+    if (!music.clock || !music.frames || !music.context) return;
+    if (music.context.state !== 'running') return;
+    const frames = music.frames, now = music.context.currentTime + ahead;
+    if (origin === null) {
+      const ms = music.clock();
+      if (ms === null) {
+        waiting = setTimeout(schedule, 20);
+        return;
+      }
+      const frame = Math.round((ms * rate) / 1000);
+      nextLead = Math.floor(frame / blockFrames);
+      if (!music.complete && !music.lead[nextLead]) return;  // nothing to play there yet
+      origin = now - frame / rate;
+      music.joinedAtMs = ms;
+      music.joinedFrame = frame;
+    }
+    for (; music.lead[nextLead]; ++nextLead) {
+      const at = origin + (nextLead * blockFrames) / rate, buffer = music.lead[nextLead];
+      if (at + buffer.duration > now) play(buffer, Math.max(at, now), Math.max(0, now - at), false);
+    }
+    if (music.complete && !loopStarted) {
+      const end = origin + frames / rate;  // where the first pass ends
+      if (nextLead * blockFrames >= frames && end >= now) {
+        play(music.loop, end, 0, true);
+      } else {
+        // A whole frame that the browser's seconds carry exactly: a fraction of a frame
+        // would make it interpolate between the samples.
+        let frame = Math.round((now - origin) * rate) % frames;
+        while ((frame / rate) * rate !== frame) frame = (frame + 1) % frames;
+        play(music.loop, now, frame / rate, true);
+      }
+      loopStarted = true;
+    }
+  }
+
+  // Copies 16-bit interleaved stereo into buffer from its frame `first` on.
+  function put(buffer, pcm, first) {
+    const frames = pcm.length / 2;
+    for (let channel = 0; channel < 2; ++channel) {
+      const samples = new Float32Array(frames);
+      for (let i = 0; i < frames; ++i) samples[i] = pcm[2 * i + channel] / 32768;
+      buffer.copyToChannel(samples, channel, first);
+    }
+  }
+
+  // One message of the worker: a block of the first pass or of the loop, the end of the
+  // render, or its failure.
   function onWorkerMessage({data}) {
     if (data.error) {
       console.warn(`music: ${data.error}; the show runs silently`);
@@ -60,21 +109,27 @@ var kessivarMusic = {
       music.kept = data.kept;
       return;
     }
-    if (!music.loop)
-      music.loop = new AudioBuffer({numberOfChannels: 2, length: data.frames, sampleRate: rate});
+    music.frames = data.frames;
     if (!data.pcm) {
       music.renderMs = data.renderMs;
       music.cached = data.cached;
       music.complete = true;
-      join();
+      schedule();
+      music.lead = [];  // every block of it is playing, or the loop will play instead
       return;
     }
-    const frames = data.pcm.length / 2;
-    for (let channel = 0; channel < 2; ++channel) {
-      const samples = new Float32Array(frames);
-      for (let i = 0; i < frames; ++i) samples[i] = data.pcm[2 * i + channel] / 32768;
-      music.loop.copyToChannel(samples, channel, data.first);
+    if (data.lead) {
+      const buffer = new AudioBuffer({numberOfChannels: 2, length: data.pcm.length / 2,
+                                      sampleRate: rate});
+      put(buffer, data.pcm, 0);
+      music.lead[data.first / blockFrames] = buffer;
+    } else {
+      if (!music.loop)
+        music.loop = new AudioBuffer({numberOfChannels: 2, length: data.frames, sampleRate: rate});
+      put(music.loop, data.pcm, data.first);
+      return;
     }
+    schedule();
   }
 
   // A still (index.html#t=...) has no sound.
@@ -96,7 +151,7 @@ var kessivarMusic = {
       } catch (error) {
         music.context = new Context();  // resampled by the browser
       }
-      music.context.onstatechange = join;
+      music.context.onstatechange = schedule;
     }
     music.context.resume();
     return true;
@@ -105,17 +160,19 @@ var kessivarMusic = {
   window.startSound = function (showClockMs) {
     if (!unlockSound()) return;
     music.clock = showClockMs;
-    join();
+    schedule();
   };
 
   window.stopSound = function () {
     music.clock = null;
     clearTimeout(waiting);
-    if (music.source) {
-      music.source.stop();
-      music.source.disconnect();
-      music.source = null;
+    for (const source of music.sources) {
+      source.stop();
+      source.disconnect();
     }
+    music.sources = [];
+    origin = null;
+    loopStarted = false;
     if (music.context) music.context.suspend();
   };
 })();

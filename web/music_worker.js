@@ -1,9 +1,11 @@
 // The show's music, made in a Web Worker by the synthesizer compiled for the browser
-// (music_synth.js): renders the loop, posts it to the page in blocks of one second
-// ({frames, first, pcm}: the loop's length, the block's first frame, 16-bit stereo
-// interleaved), then {frames, renderMs, cached}, then {kept} once the loop is stored, and
-// ends. A render that fails posts {error}. The loop is kept in the browser's IndexedDB under a hash of the synthesizer's
-// code, so a second visit has it at once; a new build renders (and keeps) it anew.
+// (music_synth.js): streams the song from silence and posts it to the page in blocks of
+// one second ({frames, first, pcm, lead}: the length of a pass, the block's first frame,
+// 16-bit stereo interleaved), first the first pass (lead), then the second, which is the
+// loop; then {frames, renderMs, cached}, then {kept} once the loop is stored, and ends.
+// A render that fails posts {error}. The loop is kept in the browser's IndexedDB under a
+// hash of the synthesizer's code, so a second visit has it at once (no first pass); a new
+// build renders (and keeps) it anew.
 'use strict';
 importScripts('music_synth.js');
 
@@ -52,6 +54,18 @@ async function onLoops(db, mode, request) {
   }
 }
 
+// Posts the stream's blocks of frames [0, frames) as they are made: pass 'lead' for the
+// first pass, and keep it in `into` (the loop) when given.
+function postPass(synth, frames, lead, into) {
+  for (let first = 0; first < frames; first += blockFrames) {
+    const count = Math.min(blockFrames, frames - first);
+    const at = synth._webMusicNext(count);
+    const pcm = new Int16Array(synth.HEAP16.buffer, at, 2 * count).slice();
+    if (into) into.set(pcm, 2 * first);
+    postMessage(lead ? {frames, first, pcm, lead} : {frames, first, pcm}, [pcm.buffer]);
+  }
+}
+
 (async () => {
   const wasm = new Uint8Array(await (await fetch('music_synth.wasm')).arrayBuffer());
   const key = keyOf(wasm);
@@ -59,22 +73,25 @@ async function onLoops(db, mode, request) {
   const began = performance.now();
   let samples = db && await onLoops(db, 'readonly', (loops) => loops.get(key));
   const cached = samples instanceof Int16Array;
-  if (!cached) {
+  let frames;
+  if (cached) {
+    frames = samples.length / 2;
+    for (let first = 0; first < frames; first += blockFrames) {
+      const pcm = samples.slice(2 * first, 2 * Math.min(frames, first + blockFrames));
+      postMessage({frames, first, pcm}, [pcm.buffer]);
+    }
+  } else {
     const synth = await makeMusicSynth({wasmBinary: wasm});
-    const at = synth._webRenderMusic();
-    if (!at) throw new Error('the song cannot be played');
-    samples = new Int16Array(synth.HEAP16.buffer, at, 2 * synth._webMusicFrames());
+    frames = synth._webMusicFrames();
+    if (!frames || !synth._webMusicOpen()) throw new Error('the song cannot be played');
+    postPass(synth, frames, true, null);
+    samples = new Int16Array(2 * frames);
+    postPass(synth, frames, false, samples);
   }
-  const renderMs = performance.now() - began;
-  const frames = samples.length / 2;
-  for (let first = 0; first < frames; first += blockFrames) {
-    const pcm = samples.slice(2 * first, 2 * Math.min(frames, first + blockFrames));
-    postMessage({frames, first, pcm}, [pcm.buffer]);
-  }
-  postMessage({frames, renderMs, cached});
+  postMessage({frames, renderMs: performance.now() - began, cached});
   if (db && !cached) {
     await onLoops(db, 'readwrite', (loops) => loops.clear());
-    const kept = await onLoops(db, 'readwrite', (loops) => loops.put(samples.slice(), key));
+    const kept = await onLoops(db, 'readwrite', (loops) => loops.put(samples, key));
     postMessage({kept: kept !== undefined});
   }
   close();

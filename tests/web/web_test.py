@@ -351,13 +351,16 @@ MUSIC_PROBE = """(async () => {
   }
   return result;
 })()"""
-# Where the music joined the show: the offset its buffer source started at, in s.
+# When the music joined the show (its first buffer source's start), and every start: its
+# time on the context's clock, the offset into its buffer, where it ends and whether it loops.
 JOIN_PROBE = """
-window.joinProbe = {keyAt: 0};
+window.joinProbe = {keyAt: 0, at: 0, starts: []};
 addEventListener('keydown', (e) => { joinProbe.keyAt = performance.now(); }, true);
 { const start = AudioBufferSourceNode.prototype.start;
   AudioBufferSourceNode.prototype.start = function (when, offset) {
-    Object.assign(joinProbe, {offset, at: performance.now()}); return start.apply(this, arguments); }; }
+    joinProbe.at = joinProbe.at || performance.now();
+    joinProbe.starts.push({when, end: when + this.buffer.duration - offset, loop: this.loop});
+    return start.apply(this, arguments); }; }
 """
 
 
@@ -370,13 +373,20 @@ def test_music(url):
         wait_start_screen(browser)
         early = not browser.evaluate("kessivarMusic.complete")
         browser.press("Enter", "Enter", 13, "\r")
-        browser.wait_for("kessivarMusic.source !== null", 60, "the music to join the show")
+        browser.wait_for("kessivarMusic.sources.length > 0", 60, "the music to join the show")
         probe = browser.evaluate("joinProbe")
         show_time = (probe["at"] - probe["keyAt"]) / 1000
-        print(f"music: {'joined the running show' if early else 'ready before the key'}: "
-              f"started at {probe['offset']:.3f} s of the loop, {show_time:.3f} s after the key "
-              f"(show time {browser.evaluate('kessivarMusic.joinedAtMs'):.0f} ms)")
-        assert abs(probe["offset"] - show_time) < 0.1, "the music is not where the show is"
+        song_time = browser.evaluate("kessivarMusic.joinedFrame") / 44100
+        print(f"music: {'while the loop was made' if early else 'the loop made before the key'}: "
+              f"started at {song_time:.3f} s of the song, {show_time:.3f} s after the key")
+        assert abs(song_time - show_time) < 0.1, "the music is not where the show is"
+        # Each block of the first pass, and then the loop, starts where the one before ends.
+        browser.wait_for("joinProbe.starts.some(s => s.loop)", 60, "the loop to follow")
+        starts = browser.evaluate("joinProbe.starts")
+        gaps = [b["when"] - a["end"] for a, b in zip(starts, starts[1:])]
+        print(f"music: {len(starts) - 1} blocks of the first pass, then the loop; "
+              f"largest gap {max(map(abs, gaps), default=0) * 1e6:.3f} us")
+        assert all(abs(gap) < 1e-6 for gap in gaps), "a gap or an overlap in the music"
         result = browser.evaluate(MUSIC_PROBE)
         # A second visit has the loop the first one kept, and the same samples.
         browser.wait_for("kessivarMusic.kept", 30, "the rendered music to be kept")
@@ -386,7 +396,7 @@ def test_music(url):
         again = browser.evaluate(MUSIC_PROBE)
         print(f"music: a second visit read the kept loop in {again['renderMs']:.0f} ms")
         assert not browser.errors, f"page errors: {browser.errors}"
-    seconds = result["frames"] / result["rate"]
+    seconds = 2 * result["frames"] / result["rate"]  # the first pass, then the loop
     print(f"music: the worker rendered {seconds:.2f} s in {result['renderMs'] / 1000:.2f} s "
           f"({seconds * 1000 / result['renderMs']:.1f} x real time)")
     print(f"music: {result['length']} frames, WAV {result['frames']}; largest difference "
