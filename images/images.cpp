@@ -161,6 +161,9 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
     png_set_expand(decode.png);
     png_set_gray_to_rgb(decode.png);
     if (solid) png_set_strip_alpha(decode.png);
+    // Opaque pictures too become RGBA, alpha 255: the GL copies RGBA texels as they
+    // are, where it widens RGB ones pixel by pixel, and an opaque alpha draws the same.
+    png_set_filler(decode.png, 0xFF, PNG_FILLER_AFTER);
   }
   png_set_interlace_handling(decode.png);
   png_read_update_info(decode.png, decode.info);
@@ -270,8 +273,7 @@ unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magfilter);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minfilter);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  const GLenum format = bpp == 4 ? GL_RGBA : GL_RGB;
-  glTexImage2D(GL_TEXTURE_2D, 0, format, tw, th, 0, format, GL_UNSIGNED_BYTE, texels);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
   endStep(pictureUpload);
   if (texels != decode.pixels) free(texels);
   free(decode.pixels);
