@@ -104,8 +104,8 @@ static void freeDecode() {
   decode.rows = nullptr;
 }
 
-// Decodes a file into decode.pixels. widen: 8-bit grey, RGB or RGBA (with alpha dropped
-// when solid); otherwise the file's own layout (16-bit reduced to 8). Returns false
+// Decodes a file into decode.pixels. widen: 8-bit RGBA (alpha 255 when solid or when the
+// file has none); otherwise the file's own layout (16-bit reduced to 8). Returns false
 // after saying why on stderr.
 static bool decodePng(const char* filename, bool widen, bool solid) {
   memset(&decode, 0, sizeof decode);
