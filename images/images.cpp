@@ -116,6 +116,10 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
     report(filename, strerror(errno));
     return false;
   }
+  // libpng asks for each 8 KB chunk on its own: one read from the system per 256 KB
+  // instead of one per chunk.
+  static char fileBuffer[256 * 1024];
+  setvbuf(decode.file, fileBuffer, _IOFBF, sizeof fileBuffer);
   unsigned char signature[8];
   if (fread(signature, 1, 8, decode.file) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
     report(filename, "not a PNG file");
