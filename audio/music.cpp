@@ -42,7 +42,8 @@ MIXER_CALLS(SOUND_POINTER)
 #define SOUND(name) sound::name
 
 #define SOUND_LOOKUP(name) \
-  if (opened) opened = (sound::name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name))) ? library : nullptr;
+  if (opened)              \
+    opened = (sound::name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name))) ? library : nullptr;
 
 // Keeps a library whose every call was found (opened = the library), else says on stderr
 // why the show runs silently and closes it.
@@ -80,14 +81,15 @@ struct WavData {
   SDL_AudioFormat format;  // SDL's name for the sample type
   int channels, rate;      // as the file's format chunk says
   Sint64 start;            // offset of the first sample, bytes
-  Sint64 bytes;            // whole frames of samples held by the file, > 0
+  Sint64 bytes;            // whole frames of samples held by the file, > 0 when it plays
+  Sint64 declared, held;   // bytes of samples the data chunk declares, and the file holds
 };
 
-static bool audioOpen;                // the audio subsystem is up
-static SDL_AudioDeviceID device;      // the device the stream plays on; 0 when none
-static SDL_RWops* musicFile;          // the file the callback reads; null when none
-static WavData wav;                   // musicFile's samples; written before the device opens
-static Sint64 played;                 // bytes of wav played in the current pass: audio thread only
+static bool audioOpen;            // the audio subsystem is up
+static SDL_AudioDeviceID device;  // the device the stream plays on; 0 when none
+static SDL_RWops* musicFile;      // the file the callback reads; null when none
+static WavData wav;               // musicFile's samples; written before the device opens
+static Sint64 played;             // bytes of wav played in the current pass: audio thread only
 #ifdef __linux__
 static bool mixerOpen;         // the mixer's output is open (a file SDL cannot stream)
 static Mix_Music* mixerMusic;  // the mixer's stream; null when none
@@ -100,12 +102,13 @@ static uint32_t littleEndian(const unsigned char* bytes, int count) {
 }
 
 // Finds the format and data chunks of a RIFF WAVE file. True when its samples are a type
-// that SDL converts (integers of 8, 16 or 32 bits, floats of 32) and at least one frame
-// is there. Says on stderr when the data chunk holds fewer bytes than it declares (a cut
-// file): what is there then plays, and loops.
-static bool findWavData(SDL_RWops* file, const char* path, WavData* found) {
+// that SDL converts (integers of 8, 16 or 32 bits, floats of 32; 1 to 8 channels, 1 to
+// 384 kHz) and at least one frame is there; the file is then at the first sample.
+// found->declared and held are set whenever there is a data chunk.
+static bool findWavData(SDL_RWops* file, WavData* found) {
   unsigned char header[12], chunk[8], format[40];
   int type = 0, bits = 0, frameBytes = 0;
+  *found = WavData{};
   if (SOUND(SDL_RWread)(file, header, 12, 1) != 1 || memcmp(header, "RIFF", 4) != 0 ||
       memcmp(header + 8, "WAVE", 4) != 0)
     return false;
@@ -115,28 +118,39 @@ static bool findWavData(SDL_RWops* file, const char* path, WavData* found) {
     if (memcmp(chunk, "fmt ", 4) == 0 && size >= 16) {
       if (SOUND(SDL_RWread)(file, format, size < 40 ? size : 40, 1) != 1) return false;
       type = int(littleEndian(format, 2));
-      if (type == 0xFFFE && size >= 26) type = int(littleEndian(format + 24, 2));  // extensible: its sub-format
+      if (type == 0xFFFE && size >= 26)
+        type = int(littleEndian(format + 24, 2));  // extensible: its sub-format
       found->channels = int(littleEndian(format + 2, 2));
       found->rate = int(littleEndian(format + 4, 4));
       frameBytes = int(littleEndian(format + 12, 2));
       bits = int(littleEndian(format + 14, 2));
     } else if (memcmp(chunk, "data", 4) == 0) {
       found->start = next - size - (size & 1);
-      const Sint64 held = SOUND(SDL_RWsize)(file) - found->start;
-      if (held < Sint64(size))
-        fprintf(stderr, "kessivar: %s: cut short: the header declares %u bytes of sound, the file holds %lld; "
-                        "playing what is there\n", path, size, (long long)held);
-      const bool integers = type == 1 && (bits == 8 || bits == 16 || bits == 32), floats = type == 3 && bits == 32;
-      if (!(integers || floats) || found->channels < 1 || found->channels > 8 || found->rate <= 0 ||
-          frameBytes != found->channels * bits / 8)
+      found->declared = size;
+      found->held = SOUND(SDL_RWsize)(file) - found->start;
+      const bool integers = type == 1 && (bits == 8 || bits == 16 || bits == 32),
+                 floats = type == 3 && bits == 32;
+      if (!(integers || floats) || found->channels < 1 || found->channels > 8 || found->rate < 1000 ||
+          found->rate > 384000 || frameBytes != found->channels * bits / 8)
         return false;
       found->format = floats ? AUDIO_F32LSB : bits == 8 ? AUDIO_U8 : bits == 16 ? AUDIO_S16LSB : AUDIO_S32LSB;
-      found->bytes = (held < Sint64(size) ? held : Sint64(size)) / frameBytes * frameBytes;
+      found->bytes =
+          (found->held < found->declared ? found->held : found->declared) / frameBytes * frameBytes;
       return found->bytes > 0 && SOUND(SDL_RWseek)(file, found->start, RW_SEEK_SET) == found->start;
     }
     if (SOUND(SDL_RWseek)(file, next, RW_SEEK_SET) != next) return false;
   }
   return false;
+}
+
+// Says on stderr when the data chunk holds fewer bytes than it declares (a cut file):
+// what is there plays, and loops.
+static void reportCut(const char* path) {
+  if (wav.held < wav.declared)
+    fprintf(stderr,
+            "kessivar: %s: cut short: the header declares %lld bytes of sound, the file holds %lld; "
+            "playing what is there\n",
+            path, (long long)wav.declared, (long long)wav.held);
 }
 
 // The device's callback, on SDL's audio thread: the next bytes of the file's samples, from
@@ -172,7 +186,8 @@ static bool openDevice() {
   wanted.userdata = &silence;
   silence = wav.format == AUDIO_U8 ? 0x80 : 0;
   device = SOUND(SDL_OpenAudioDevice)(nullptr, 0, &wanted, &obtained, 0);  // converts to the device's own
-  if (device == 0) fprintf(stderr, "kessivar: no sound output (%s), the show runs silently\n", SOUND(SDL_GetError)());
+  if (device == 0)
+    fprintf(stderr, "kessivar: no sound output (%s), the show runs silently\n", SOUND(SDL_GetError)());
   return device != 0;
 }
 
@@ -188,9 +203,13 @@ static void openWithMixer(const char* path) {
   mixerOpen = true;
   SDL_RWops* file = SOUND(SDL_RWFromFile)(path, "rb");
   mixerMusic = file ? SOUND(Mix_LoadMUS_RW)(file, 1) : nullptr;
-  if (!mixerMusic) fprintf(stderr, "kessivar: %s: %s, the show runs silently\n", path, SOUND(SDL_GetError)());
+  if (!mixerMusic)
+    fprintf(stderr, "kessivar: %s: %s, the show runs silently\n", path, SOUND(SDL_GetError)());
+  else
+    reportCut(path);
 #else
-  fprintf(stderr, "kessivar: %s: not a WAV file of 8-, 16- or 32-bit samples, the show runs silently\n", path);
+  fprintf(stderr, "kessivar: %s: not a WAV file of 8-, 16- or 32-bit samples, the show runs silently\n",
+          path);
 #endif
 }
 
@@ -209,13 +228,15 @@ void openMusic() {
   musicFile = SOUND(SDL_RWFromFile)(path, "rb");
   if (!musicFile) {
     fprintf(stderr, "kessivar: %s: %s, the show runs silently\n", path, SOUND(SDL_GetError)());
-  } else if (!findWavData(musicFile, path, &wav)) {
+  } else if (!findWavData(musicFile, &wav)) {
     SOUND(SDL_RWclose)(musicFile);
     musicFile = nullptr;
     openWithMixer(path);
   } else if (!openDevice()) {
     SOUND(SDL_RWclose)(musicFile);
     musicFile = nullptr;
+  } else {
+    reportCut(path);
   }
 }
 
