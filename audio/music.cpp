@@ -2,7 +2,7 @@
 // integers, 32-bit floats; the show's own is 16-bit PCM) is read straight from the file
 // in the device's callback and wrapped to its first sample at the end of its data, so the
 // loop has no gap. SDL converts the file's rate, channels and sample type to the device's.
-// On Linux any other encoding is handed to SDL2_mixer, loaded only then.
+// Any other file leaves the show silent.
 #include "audio/music.h"
 
 #include <SDL2/SDL.h>
@@ -13,13 +13,10 @@
 #include "assets/assets.h"
 #include "assets/files.h"
 
-// On Linux the libraries are opened at run time, RTLD_LOCAL, rather than linked: SDL2
-// brings some fifty shared libraries and the mixer's decoders another twenty; linked in,
-// every symbol that the GL driver binds in glutInit was first searched for through all
-// of them. Opened locally they stay out of that search, and the mixer, whose decoders
-// alone cost more to load and relocate (21 M instructions) than SDL2 (8.5 M), is opened
-// only for a file that SDL2 cannot stream. The Windows build links SDL statically and
-// plays plain WAV files only.
+// On Linux SDL2 is opened at run time, RTLD_LOCAL, rather than linked: it brings some
+// fifty shared libraries, and linked in, every symbol that the GL driver binds in glutInit
+// was first searched for through all of them; opened locally they stay out of that search.
+// The Windows build links SDL statically.
 // clang-format off
 #define SOUND_CALLS(X)                                                                          \
   X(SDL_SetHint) X(SDL_InitSubSystem) X(SDL_QuitSubSystem) X(SDL_GetError) X(SDL_RWFromFile)  \
@@ -27,49 +24,28 @@
   X(SDL_PauseAudioDevice) X(SDL_CloseAudioDevice)
 // clang-format on
 #ifdef __linux__
-#include <SDL2/SDL_mixer.h>
 #include <dlfcn.h>
 
-// clang-format off
-#define MIXER_CALLS(X) \
-  X(Mix_OpenAudio) X(Mix_CloseAudio) X(Mix_LoadMUS_RW) X(Mix_FreeMusic) X(Mix_PlayMusic) X(Mix_HaltMusic)
-// clang-format on
 #define SOUND_POINTER(name) static decltype(&::name) name;
 namespace sound {
 SOUND_CALLS(SOUND_POINTER)
-MIXER_CALLS(SOUND_POINTER)
 }  // namespace sound
 #define SOUND(name) sound::name
-
 #define SOUND_LOOKUP(name) \
-  if (opened)              \
-    opened = (sound::name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name))) ? library : nullptr;
+  if (found) found = (sound::name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name)));
 
-// Keeps a library whose every call was found (opened = the library), else says on stderr
-// why the show runs silently and closes it.
-static bool keepLibrary(void* library, void* opened) {
-  if (opened) return true;
+// Takes SDL2's calls, once. False after saying on stderr why the show runs silently.
+static bool loadSoundLibrary() {
+  static void* library;
+  if (library) return true;
+  library = dlopen("libSDL2-2.0.so.0", RTLD_LOCAL | RTLD_LAZY);
+  bool found = library;
+  SOUND_CALLS(SOUND_LOOKUP)
+  if (found) return true;
   fprintf(stderr, "kessivar: no sound library (%s), the show runs silently\n", dlerror());
   if (library) dlclose(library);
+  library = nullptr;
   return false;
-}
-
-// Take the calls of SDL2, and of the mixer, once. False after saying why on stderr.
-static bool loadSoundLibrary() {
-  static bool loaded;
-  if (loaded) return true;
-  void* library = dlopen("libSDL2-2.0.so.0", RTLD_LOCAL | RTLD_LAZY);
-  void* opened = library;
-  SOUND_CALLS(SOUND_LOOKUP)
-  return loaded = keepLibrary(library, opened);
-}
-static bool loadMixer() {
-  static bool loaded;
-  if (loaded) return true;
-  void* library = dlopen("libSDL2_mixer-2.0.so.0", RTLD_LOCAL | RTLD_LAZY);
-  void* opened = library;
-  MIXER_CALLS(SOUND_LOOKUP)
-  return loaded = keepLibrary(library, opened);
 }
 #else
 #define SOUND(name) name
@@ -90,10 +66,6 @@ static SDL_AudioDeviceID device;  // the device the stream plays on; 0 when none
 static SDL_RWops* musicFile;      // the file the callback reads; null when none
 static WavData wav;               // musicFile's samples; written before the device opens
 static Sint64 played;             // bytes of wav played in the current pass: audio thread only
-#ifdef __linux__
-static bool mixerOpen;         // the mixer's output is open (a file SDL cannot stream)
-static Mix_Music* mixerMusic;  // the mixer's stream; null when none
-#endif
 
 static uint32_t littleEndian(const unsigned char* bytes, int count) {
   uint32_t value = 0;
@@ -143,16 +115,6 @@ static bool findWavData(SDL_RWops* file, WavData* found) {
   return false;
 }
 
-// Says on stderr when the data chunk holds fewer bytes than it declares (a cut file):
-// what is there plays, and loops.
-static void reportCut(const char* path) {
-  if (wav.held < wav.declared)
-    fprintf(stderr,
-            "kessivar: %s: cut short: the header declares %lld bytes of sound, the file holds %lld; "
-            "playing what is there\n",
-            path, (long long)wav.declared, (long long)wav.held);
-}
-
 // The device's callback, on SDL's audio thread: the next bytes of the file's samples, from
 // its first again after its last. A read that fails (the file changed under the show)
 // leaves the rest of the buffer silent.
@@ -191,28 +153,6 @@ static bool openDevice() {
   return device != 0;
 }
 
-// A file that SDL cannot stream, handed to the mixer, which knows more encodings (and
-// says why it cannot play the others).
-static void openWithMixer(const char* path) {
-#ifdef __linux__
-  if (!loadMixer()) return;
-  if (SOUND(Mix_OpenAudio)(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
-    fprintf(stderr, "kessivar: no sound output (%s), the show runs silently\n", SOUND(SDL_GetError)());
-    return;
-  }
-  mixerOpen = true;
-  SDL_RWops* file = SOUND(SDL_RWFromFile)(path, "rb");
-  mixerMusic = file ? SOUND(Mix_LoadMUS_RW)(file, 1) : nullptr;
-  if (!mixerMusic)
-    fprintf(stderr, "kessivar: %s: %s, the show runs silently\n", path, SOUND(SDL_GetError)());
-  else
-    reportCut(path);
-#else
-  fprintf(stderr, "kessivar: %s: not a WAV file of 8-, 16- or 32-bit samples, the show runs silently\n",
-          path);
-#endif
-}
-
 void openMusic() {
   if (!loadSoundLibrary()) return;
   // SDL would otherwise take SIGINT and SIGTERM for its event queue, which nobody reads:
@@ -229,22 +169,22 @@ void openMusic() {
   if (!musicFile) {
     fprintf(stderr, "kessivar: %s: %s, the show runs silently\n", path, SOUND(SDL_GetError)());
   } else if (!findWavData(musicFile, &wav)) {
+    fprintf(stderr, "kessivar: %s: not a WAV file of plain samples, the show runs silently\n", path);
     SOUND(SDL_RWclose)(musicFile);
     musicFile = nullptr;
-    openWithMixer(path);
   } else if (!openDevice()) {
     SOUND(SDL_RWclose)(musicFile);
     musicFile = nullptr;
-  } else {
-    reportCut(path);
+  } else if (wav.held < wav.declared) {  // a cut file: what is there plays, and loops
+    fprintf(stderr,
+            "kessivar: %s: cut short: the header declares %lld bytes of sound, the file holds %lld; "
+            "playing what is there\n",
+            path, (long long)wav.declared, (long long)wav.held);
   }
 }
 
 void startMusic() {
   if (device) SOUND(SDL_PauseAudioDevice)(device, 0);
-#ifdef __linux__
-  if (mixerMusic) SOUND(Mix_PlayMusic)(mixerMusic, -1);
-#endif
 }
 
 void closeMusic() {
@@ -257,17 +197,6 @@ void closeMusic() {
     musicFile = nullptr;
     played = 0;
   }
-#ifdef __linux__
-  if (mixerMusic) {
-    SOUND(Mix_HaltMusic)();
-    SOUND(Mix_FreeMusic)(mixerMusic);
-    mixerMusic = nullptr;
-  }
-  if (mixerOpen) {
-    SOUND(Mix_CloseAudio)();
-    mixerOpen = false;
-  }
-#endif
   if (audioOpen) {
     SOUND(SDL_QuitSubSystem)(SDL_INIT_AUDIO);
     audioOpen = false;

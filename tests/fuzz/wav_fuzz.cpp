@@ -1,7 +1,6 @@
 // libFuzzer target: any bytes as the music file, through openMusic, startMusic and
 // closeMusic on SDL's disk driver, which writes to /dev/null without waiting: the WAV
-// header reader and the stream's callback. The test hands the mixer, where other
-// encodings go, an empty library, so that only the show's own reading is fuzzed.
+// header reader and the stream's callback.
 #include <unistd.h>
 
 #include <cstdint>
