@@ -43,7 +43,7 @@ endfunction()
 # kessivar_show_libraries(): one static library per folder, kessivar_<folder> (app/'s is
 # kessivar_core), linked to each other one way: app -> layers, scroller, anim, audio ->
 # assets, screen -> images, data. What each needs of the platform (OpenGL, libpng,
-# SDL2_mixer, GLUT) the caller links to it.
+# SDL2, GLUT) the caller links to it.
 function(kessivar_show_libraries)
   foreach(module ${SHOW_MODULES})
     set(target kessivar_${module})

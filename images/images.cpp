@@ -104,8 +104,8 @@ static void freeDecode() {
   decode.rows = nullptr;
 }
 
-// Decodes a file into decode.pixels. widen: 8-bit grey, RGB or RGBA (with alpha dropped
-// when solid); otherwise the file's own layout (16-bit reduced to 8). Returns false
+// Decodes a file into decode.pixels. widen: 8-bit RGBA (alpha 255 when solid or when the
+// file has none); otherwise the file's own layout (16-bit reduced to 8). Returns false
 // after saying why on stderr.
 static bool decodePng(const char* filename, bool widen, bool solid) {
   memset(&decode, 0, sizeof decode);
@@ -116,6 +116,10 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
     report(filename, strerror(errno));
     return false;
   }
+  // libpng asks for each 8 KB chunk on its own: one read from the system per 256 KB
+  // instead of one per chunk.
+  static char fileBuffer[256 * 1024];
+  setvbuf(decode.file, fileBuffer, _IOFBF, sizeof fileBuffer);
   unsigned char signature[8];
   if (fread(signature, 1, 8, decode.file) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
     report(filename, "not a PNG file");
@@ -161,6 +165,9 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
     png_set_expand(decode.png);
     png_set_gray_to_rgb(decode.png);
     if (solid) png_set_strip_alpha(decode.png);
+    // Opaque pictures too become RGBA, alpha 255: the GL copies RGBA texels as they
+    // are, where it widens RGB ones pixel by pixel, and an opaque alpha draws the same.
+    png_set_filler(decode.png, 0xFF, PNG_FILLER_AFTER);
   }
   png_set_interlace_handling(decode.png);
   png_read_update_info(decode.png, decode.info);
@@ -270,8 +277,7 @@ unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magfilter);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minfilter);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  const GLenum format = bpp == 4 ? GL_RGBA : GL_RGB;
-  glTexImage2D(GL_TEXTURE_2D, 0, format, tw, th, 0, format, GL_UNSIGNED_BYTE, texels);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
   endStep(pictureUpload);
   if (texels != decode.pixels) free(texels);
   free(decode.pixels);

@@ -21,8 +21,8 @@ struct pngInfo {
 };
 
 constexpr int PNG_NOMIPMAPS = 0;
-constexpr int PNG_SOLID = -1;  // drop any alpha: an opaque RGB texture
-constexpr int PNG_ALPHA = -2;  // keep the file's alpha (RGBA), or opaque RGB if it has none
+constexpr int PNG_SOLID = -1;  // drop any alpha: an opaque texture (RGBA, alpha 255)
+constexpr int PNG_ALPHA = -2;  // keep the file's alpha (RGBA), or alpha 255 if it has none
 
 // Largest width or height accepted from a file header; larger files are refused
 // before anything is allocated.
@@ -46,7 +46,7 @@ extern double pictureStepSeconds[pictureStepCount];
 int pngLoadRaw(const char* filename, pngRawInfo* raw);
 
 // Creates a texture from a PNG: level 0 only (mipmap must be PNG_NOMIPMAPS), grey and
-// palette widened to RGB, sizes raised to the next power of two (capped at
+// palette widened to RGBA (alpha 255 where the file has none), sizes raised to the next power of two (capped at
 // GL_MAX_TEXTURE_SIZE) by nearest-neighbour resampling, top row first, the given wrap
 // and filters. Returns the texture name, or 0 when loading fails (no name is created).
 unsigned pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,

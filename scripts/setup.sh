@@ -4,7 +4,7 @@ set -eu
 packages=(
   build-essential cmake pkg-config
   freeglut3-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libx11-dev
-  libpng-dev zlib1g-dev libsdl2-mixer-dev
+  libpng-dev zlib1g-dev libsdl2-dev
   libcairo2-dev fonts-dejavu-core
   libcgal-dev libgmp-dev libmpfr-dev
   libgtest-dev libbenchmark-dev

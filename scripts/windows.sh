@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The show for 64-bit Windows: installs what is missing, cross-builds libpng, freeglut,
-# SDL2 and SDL2_mixer static from Debian's sources into build-win/prefix/ (again only when
+# and SDL2 static from Debian's sources into build-win/prefix/ (again only when
 # a source version changes), then one static kessivar.exe and the release zip
 # build-win/kessivar-<version>-windows-x64.zip.
 #   bash scripts/windows.sh            libraries, program and zip
@@ -60,7 +60,6 @@ buildLibraries() {
   fetchSource libpng1.6 libpng-dev
   fetchSource freeglut freeglut3-dev
   fetchSource libsdl2 libsdl2-dev
-  fetchSource libsdl2-mixer libsdl2-mixer-dev
   mkdir -p "$out/lib"
   buildLibrary libpng1.6 "${zlibFlags[@]}" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
     -DPNG_EXECUTABLES=OFF
@@ -73,11 +72,6 @@ buildLibraries() {
   buildLibrary libsdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
     -DSDL_VIDEO=OFF -DSDL_RENDER=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF \
     -DSDL_SENSOR=OFF -DSDL_POWER=OFF -DSDL_FILESYSTEM=OFF -DSDL_LOCALE=OFF -DSDL_MISC=OFF
-  # WAVE only: every other codec and the vendored libraries off.
-  buildLibrary libsdl2-mixer -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF \
-    -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF \
-    -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF \
-    -DSDL2MIXER_WAVPACK=OFF -DSDL2MIXER_WAVE=ON
 }
 
 # The show's pictures, music and icon, made by its own tools in a native build.
@@ -118,7 +112,6 @@ buildZip() {
   sed "s/@VERSION@/$version/" win/README.txt | sed 's/$/\r/' > "$stage/README.txt"
   cp "$out/src/freeglut/debian/copyright" "$stage/licences/freeglut.txt"
   cp "$out/src/libsdl2/debian/copyright" "$stage/licences/SDL2.txt"
-  cp "$out/src/libsdl2-mixer/debian/copyright" "$stage/licences/SDL2_mixer.txt"
   cp "$out/src/libpng1.6/debian/copyright" "$stage/licences/libpng.txt"
   cp /usr/share/doc/libz-mingw-w64-dev/copyright "$stage/licences/zlib.txt"
   bash scripts/reproducible.sh zip "$out/zip" "$out/$name.zip"

@@ -17,8 +17,4 @@ target_include_directories(GLUT::GLUT INTERFACE ${prefix}/include)
 target_compile_definitions(GLUT::GLUT INTERFACE FREEGLUT_STATIC)
 target_link_libraries(GLUT::GLUT INTERFACE ${prefix}/lib/libfreeglut_static.a opengl32 winmm gdi32)
 
-# SDL2_mixer's static target does not name SDL2: it comes after it on the link line.
-find_package(SDL2 REQUIRED CONFIG)
-find_package(SDL2_mixer REQUIRED CONFIG)
-add_library(PkgConfig::SDL2MIXER INTERFACE IMPORTED)
-target_link_libraries(PkgConfig::SDL2MIXER INTERFACE SDL2_mixer::SDL2_mixer-static SDL2::SDL2-static)
+find_package(SDL2 REQUIRED CONFIG)  # SDL2::SDL2-static, sound only

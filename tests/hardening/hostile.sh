@@ -42,7 +42,7 @@ no_sound)
   check "and nothing else" 1 "$(wc -l <"$work/err")"
   quit "$id" "no sound device"
   # The sound library is opened as the show starts: a broken one found first is the same.
-  mkdir -p "$work/nolib" && : >"$work/nolib/libSDL2_mixer-2.0.so.0"
+  mkdir -p "$work/nolib" && : >"$work/nolib/libSDL2-2.0.so.0"
   WRAPPER="env LD_LIBRARY_PATH=$work/nolib" start_show "$show_dir" -window
   wait_window
   check_that "no sound library: the show runs" new_frame "$id"
