@@ -22,7 +22,7 @@ var kessivarMusic = {
   kept: false,          // the rendered loop is stored for the next visit
   context: null,        // the page's one AudioContext, made in the first gesture
   clock: null,          // show time in ms (or null); set by startSound, null after stopSound
-  sources: [],          // the buffer sources started and not yet stopped
+  sources: [],          // the buffer sources started and not yet ended
   joinedAtMs: null,     // the show's time when its music began, ms
   joinedFrame: null,    // the frame of the song (counted from the first pass's start) it began at
 };
@@ -43,6 +43,10 @@ var kessivarMusic = {
     source.loop = loop;
     source.connect(music.context.destination);
     source.start(when, offset);
+    source.onended = () => {
+      const i = music.sources.indexOf(source);
+      if (i >= 0) music.sources.splice(i, 1);
+    };
     music.sources.push(source);
   }
 

@@ -204,10 +204,8 @@ white_shows() { wait_for 5 picture_is white "$1"; }
 # is not silence.
 sound_heard() { [ -n "$(tr -d '\0' <"$work/sound.raw" 2>/dev/null | head -c 1)" ]; }
 music_plays() { wait_for 3 sound_heard; }
-# silent_for <seconds>: within 5 s the disk driver has written that much sound (44100 Hz,
-# 2 channels, 16 bits), all of it silence.
-sound_over() { [ "$(stat -c %s "$work/sound.raw" 2>/dev/null || echo 0)" -gt $(($1 * 176400)) ]; }
-silent_for() { wait_for 5 sound_over "$1" && ! sound_heard; }
+# silent_for <seconds>: nothing but silence comes out for that long.
+silent_for() { ! wait_for "$1" sound_heard; }
 
 # wait_exit [seconds]: waits (5 s by default) for the show to end; sets status to its exit
 # status, or "running".

@@ -136,19 +136,21 @@ def test_stills(url):
 # Counts the page's audio contexts and the buffer sources playing at any moment.
 AUDIO_PROBE = """
 window.audioProbe = {contexts: [], playing: 0, keyAt: 0, musicAt: 0};
-addEventListener('keydown', (e) => { audioProbe.keyAt = e.timeStamp; }, true);
+addEventListener('keydown', (e) => { audioProbe.keyAt = e.timeStamp; audioProbe.musicAt = 0; }, true);
 { const Native = window.AudioContext;
   window.AudioContext = class extends Native {
     constructor(...a) { super(...a); audioProbe.contexts.push(this); } };
   const proto = AudioBufferSourceNode.prototype, start = proto.start, stop = proto.stop;
+  const done = (node) => { if (node.probed) { audioProbe.playing--; node.probed = false; } };
   proto.start = function (...a) {
-    audioProbe.playing++; this.probed = true; audioProbe.musicAt = performance.now();
+    audioProbe.playing++; this.probed = true;
+    audioProbe.musicAt = audioProbe.musicAt || performance.now();
+    this.addEventListener('ended', () => done(this));
     return start.apply(this, a); };
-  proto.stop = function (...a) {
-    if (this.probed) { audioProbe.playing--; this.probed = false; } return stop.apply(this, a); }; }
+  proto.stop = function (...a) { done(this); return stop.apply(this, a); }; }
 """
 START_SCREEN_SHOWN = "getComputedStyle(document.getElementById('start')).display !== 'none'"
-MUSIC_RUNNING = ("audioProbe.playing === 1 && audioProbe.contexts.length > 0 && "
+MUSIC_RUNNING = ("audioProbe.playing > 0 && audioProbe.contexts.length > 0 && "
                  "audioProbe.contexts.every(c => c.state === 'running')")
 
 
