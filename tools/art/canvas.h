@@ -66,6 +66,10 @@ cairo_pattern_t* verticalGradient(double y0, double y1, Rgb top, Rgb bottom);
 // The same with a third colour `middle` at fraction `at` of the way down.
 cairo_pattern_t* verticalGradient(double y0, double y1, Rgb top, double at, Rgb middle, Rgb bottom);
 
+// A sun disc cut by horizontal gaps that widen towards its bottom, the lower edge at
+// `horizon` (nothing drawn below it), shaded from top to bottom.
+void stripedSun(cairo_t* cr, double cx, double cy, double r, double horizon, Rgb top, Rgb bottom);
+
 // Fails the tool (message, exit status 1) when a layout assumption is broken; used so a
 // text that no longer fits its box stops the build instead of shipping clipped.
 void require(bool ok, const char* what);

@@ -11,27 +11,6 @@ const double tileInset = 8, tileRadius = 40;
 const double horizonY = 170;  // sun and sky above, grid below
 const double sunRadius = 78;
 
-// The amber sun standing on the horizon, cut by gaps that widen towards the horizon.
-void iconSun(cairo_t* cr) {
-  const double cx = iconSide / 2.0, cy = horizonY - 18;
-  cairo_save(cr);
-  cairo_new_path(cr);
-  cairo_rectangle(cr, 0, 0, iconSide, horizonY);
-  cairo_clip(cr);
-  cairo_rectangle(cr, 0, 0, iconSide, horizonY);
-  for (int i = 0; i < 5; i++)
-    cairo_rectangle(cr, 0, horizonY - 9 - i * 13.0 - i * i, iconSide, 5.0 - i * 0.9);
-  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-  cairo_clip(cr);
-  cairo_new_path(cr);
-  cairo_arc(cr, cx, cy, sunRadius, 0, 2 * M_PI);
-  cairo_pattern_t* fill = verticalGradient(cy - sunRadius, cy + sunRadius * 0.3, amber, amberDeep);
-  cairo_set_source(cr, fill);
-  cairo_fill(cr);
-  cairo_pattern_destroy(fill);
-  cairo_restore(cr);
-}
-
 // Perspective grid lines from the horizon to the tile's bottom edge.
 void iconGrid(cairo_t* cr) {
   setColour(cr, iceBlue, 0.55);
@@ -61,7 +40,7 @@ Picture paintIcon() {
   cairo_fill_preserve(cr);
   cairo_pattern_destroy(sky);
   cairo_clip(cr);
-  iconSun(cr);
+  stripedSun(cr, iconSide / 2.0, horizonY - 18, sunRadius, horizonY, amber, amberDeep);
   iconGrid(cr);
   setFont(cr, "DejaVu Sans", true, 120);
   centredText(cr, iconSide / 2.0, 148, "K", paper, inkNavy, 6);

@@ -42,32 +42,6 @@ void chromeWord(cairo_t* cr, double cx, double baseline, double capHeight, const
   cairo_pattern_destroy(fill);
 }
 
-// A sun disc cut by horizontal gaps that widen towards its bottom, the lower edge at
-// `horizon` (nothing drawn below it).
-void stripedSun(cairo_t* cr, double cx, double cy, double r, double horizon, Rgb top, Rgb bottom) {
-  cairo_save(cr);
-  cairo_new_path(cr);
-  cairo_rectangle(cr, cx - r, cy - r, 2 * r, horizon - (cy - r));
-  cairo_clip(cr);
-  cairo_new_path(cr);
-  for (int i = 0; i < 9; i++) {
-    const double gapTop = cy - r * 0.05 + i * i * r * 0.018 + i * r * 0.07;
-    const double gapHeight = 1.5 + i * r * 0.012;
-    cairo_rectangle(cr, cx - r, gapTop, 2 * r, gapHeight);
-  }
-  cairo_rectangle(cr, cx - r, cy - r, 2 * r, 2 * r);
-  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-  cairo_clip(cr);
-  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-  cairo_new_path(cr);
-  cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
-  cairo_pattern_t* fill = verticalGradient(cy - r, cy + r * 0.4, top, bottom);
-  cairo_set_source(cr, fill);
-  cairo_fill(cr);
-  cairo_pattern_destroy(fill);
-  cairo_restore(cr);
-}
-
 // Dim stars above `horizon` within the rectangle, from a fixed seed.
 void stars(cairo_t* cr, double x0, double y0, double x1, double horizon, uint32_t seed, int count) {
   Lcg rng{seed};
