@@ -6,12 +6,10 @@
   devices a phone's taps and control bar, upright too; a second visit offline; no WebGL
   music   the page makes the WAV's samples (1 LSB allowed), loops them without a gap and
           joins the show where it is
-  weight  the whole site, each file gzip -9 as a server sends it, is at most 3 MB
 stills and tap run in ENGINE: chromium (headless, the default; the other groups run only
 there), firefox or webkit, each with an X server and a sound server of the test's own.
 Usage: web_test.py GROUP SITE_DIR SHOW_DIR CAPTURE_PROGRAM WAV_FILE [ENGINE]"""
 import contextlib
-import gzip
 import os
 import shutil
 import subprocess
@@ -133,20 +131,23 @@ def test_stills(url):
     assert not failures, "web stills differ from the native capture: " + "; ".join(failures)
 
 
-# Counts the page's audio contexts and the buffer sources playing at any moment.
+# Counts the page's audio contexts and the buffer sources playing at any moment; keeps
+# when the music began after the last key, and each start: its time on the context's clock,
+# where it ends and whether it loops.
 AUDIO_PROBE = """
-window.audioProbe = {contexts: [], playing: 0, keyAt: 0, musicAt: 0};
+window.audioProbe = {contexts: [], playing: 0, keyAt: 0, musicAt: 0, starts: []};
 addEventListener('keydown', (e) => { audioProbe.keyAt = e.timeStamp; audioProbe.musicAt = 0; }, true);
 { const Native = window.AudioContext;
   window.AudioContext = class extends Native {
     constructor(...a) { super(...a); audioProbe.contexts.push(this); } };
   const proto = AudioBufferSourceNode.prototype, start = proto.start, stop = proto.stop;
   const done = (node) => { if (node.probed) { audioProbe.playing--; node.probed = false; } };
-  proto.start = function (...a) {
+  proto.start = function (when, offset) {
     audioProbe.playing++; this.probed = true;
     audioProbe.musicAt = audioProbe.musicAt || performance.now();
+    audioProbe.starts.push({when, end: when + this.buffer.duration - offset, loop: this.loop});
     this.addEventListener('ended', () => done(this));
-    return start.apply(this, a); };
+    return start.apply(this, arguments); };
   proto.stop = function (...a) { done(this); return stop.apply(this, a); }; }
 """
 START_SCREEN_SHOWN = "getComputedStyle(document.getElementById('start')).display !== 'none'"
@@ -353,38 +354,25 @@ MUSIC_PROBE = """(async () => {
   }
   return result;
 })()"""
-# When the music joined the show (its first buffer source's start), and every start: its
-# time on the context's clock, the offset into its buffer, where it ends and whether it loops.
-JOIN_PROBE = """
-window.joinProbe = {keyAt: 0, at: 0, starts: []};
-addEventListener('keydown', (e) => { joinProbe.keyAt = performance.now(); }, true);
-{ const start = AudioBufferSourceNode.prototype.start;
-  AudioBufferSourceNode.prototype.start = function (when, offset) {
-    joinProbe.at = joinProbe.at || performance.now();
-    joinProbe.starts.push({when, end: when + this.buffer.duration - offset, loop: this.loop});
-    return start.apply(this, arguments); }; }
-"""
-
-
 def test_music(url):
     # The site with the WAV beside it, so that the page can hold its music against it.
     site_url = linked_site("site", add=[WAV])[1]
     with Browser(SCRATCH) as browser:
-        browser.before_load(JOIN_PROBE)
+        browser.before_load(AUDIO_PROBE)
         browser.open(site_url + "index.html")
         wait_start_screen(browser)
         early = not browser.evaluate("kessivarMusic.complete")
         browser.press("Enter", "Enter", 13, "\r")
         browser.wait_for("kessivarMusic.sources.length > 0", 60, "the music to join the show")
-        probe = browser.evaluate("joinProbe")
-        show_time = (probe["at"] - probe["keyAt"]) / 1000
+        probe = browser.evaluate("audioProbe")
+        show_time = (probe["musicAt"] - probe["keyAt"]) / 1000
         song_time = browser.evaluate("kessivarMusic.joinedFrame") / 44100
         print(f"music: {'while the loop was made' if early else 'the loop made before the key'}: "
               f"started at {song_time:.3f} s of the song, {show_time:.3f} s after the key")
         assert abs(song_time - show_time) < 0.1, "the music is not where the show is"
         # Each block of the first pass, and then the loop, starts where the one before ends.
-        browser.wait_for("joinProbe.starts.some(s => s.loop)", 60, "the loop to follow")
-        starts = browser.evaluate("joinProbe.starts")
+        browser.wait_for("audioProbe.starts.some(s => s.loop)", 60, "the loop to follow")
+        starts = browser.evaluate("audioProbe.starts")
         gaps = [b["when"] - a["end"] for a, b in zip(starts, starts[1:])]
         print(f"music: {len(starts) - 1} blocks of the first pass, then the loop; "
               f"largest gap {max(map(abs, gaps), default=0) * 1e6:.3f} us")
@@ -410,19 +398,7 @@ def test_music(url):
     assert result["loopPoint"] <= 1, "the loop loses or repeats samples"
 
 
-def test_weight(url):
-    del url
-    total = 0
-    for name in sorted(os.listdir(SITE)):
-        with open(os.path.join(SITE, name), "rb") as f:
-            size = len(gzip.compress(f.read(), 9))
-        print(f"{size:9d}  {name}")
-        total += size
-    print(f"{total:9d}  in all, gzip -9 (budget 3 MB)")
-    assert total <= 3 * 1024 * 1024, f"the page weighs {total} bytes"
-
-
 if __name__ == "__main__":
     {"stills": test_stills, "tap": test_tap, "live": test_live, "devices": test_devices,
-     "music": test_music, "weight": test_weight}[GROUP](serve(SITE))
+     "music": test_music}[GROUP](serve(SITE))
     print(f"web {GROUP} in {ENGINE}: passed")
