@@ -32,4 +32,5 @@ void loadShowImages() {
     *textureOf(p) =
         pngBind(showFilePath(file.name), PNG_NOMIPMAPS, trans, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
   }
+  freeImageBuffer();
 }

@@ -19,7 +19,7 @@ struct Decode {
   FILE* file;
   png_structp png;
   png_infop info;
-  unsigned char* pixels;  // rows back to back, freed on failure
+  unsigned char* pixels;  // rows back to back: the raw image's own, or uploadBuffer
   png_bytep* rows;        // row pointers into pixels, freed after decoding
   unsigned width, height, rowBytes, channels, depth;
   int colourType;         // after transforms
@@ -29,6 +29,13 @@ struct Decode {
   char reason[160];       // why the last decode failed
 };
 static Decode decode;
+
+// The pixels of every texture pass through this one buffer, grown to the largest picture
+// and kept until freeImageBuffer: each picture after the first then decodes into memory
+// that is already the process's, instead of pages the system must first hand out and
+// zero. realloc grows a large buffer in place where it can, keeping its pages.
+static unsigned char* uploadBuffer;
+static size_t uploadCapacity;
 
 double pictureStepSeconds[pictureStepCount];
 
@@ -104,9 +111,28 @@ static void freeDecode() {
   decode.rows = nullptr;
 }
 
-// Decodes a file into decode.pixels. widen: 8-bit RGBA (alpha 255 when solid or when the
-// file has none); otherwise the file's own layout (16-bit reduced to 8). Returns false
-// after saying why on stderr.
+// Space for size bytes of pixels: the upload buffer for a texture, else a block of the
+// raw image's own. Null when memory is short.
+static unsigned char* pixelSpace(size_t size, bool texture) {
+  if (!texture) return (unsigned char*)malloc(size);
+  if (size > uploadCapacity) {
+    unsigned char* grown = (unsigned char*)realloc(uploadBuffer, size);
+    if (!grown) return nullptr;
+    uploadBuffer = grown;
+    uploadCapacity = size;
+  }
+  return uploadBuffer;
+}
+
+void freeImageBuffer() {
+  free(uploadBuffer);
+  uploadBuffer = nullptr;
+  uploadCapacity = 0;
+}
+
+// Decodes a file into decode.pixels. widen: 8-bit RGBA for a texture (alpha 255 when
+// solid or when the file has none), in the upload buffer; otherwise the file's own layout
+// (16-bit reduced to 8) in a block of its own. Returns false after saying why on stderr.
 static bool decodePng(const char* filename, bool widen, bool solid) {
   memset(&decode, 0, sizeof decode);
   stepStart = monotonicSeconds();
@@ -135,7 +161,7 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
   }
   if (setjmp(png_jmpbuf(decode.png))) {
     report(filename, decode.reason);
-    free(decode.pixels);
+    if (!widen) free(decode.pixels);
     decode.pixels = nullptr;
     freeDecode();
     return false;
@@ -176,7 +202,7 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
   decode.channels = png_get_channels(decode.png, decode.info);
   decode.depth = png_get_bit_depth(decode.png, decode.info);
   decode.colourType = png_get_color_type(decode.png, decode.info);
-  decode.pixels = (unsigned char*)malloc(size_t(decode.rowBytes) * decode.height);
+  decode.pixels = pixelSpace(size_t(decode.rowBytes) * decode.height, widen);
   decode.rows = (png_bytep*)malloc(sizeof(png_bytep) * decode.height);
   if (!decode.pixels || !decode.rows) {
     snprintf(decode.reason, sizeof decode.reason, "out of memory");
@@ -258,7 +284,6 @@ unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst
     texels = (unsigned char*)malloc(size_t(tw) * th * bpp);
     if (!texels) {
       report(filename, "out of memory");
-      free(decode.pixels);
       freeDecode();
       return 0;
     }
@@ -280,7 +305,6 @@ unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
   endStep(pictureUpload);
   if (texels != decode.pixels) free(texels);
-  free(decode.pixels);
   freeDecode();
   return name;
 }

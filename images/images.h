@@ -51,3 +51,7 @@ int pngLoadRaw(const char* filename, pngRawInfo* raw);
 // and filters. Returns the texture name, or 0 when loading fails (no name is created).
 unsigned pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,
                  int minfilter, int magfilter);
+
+// Frees the buffer that pngBind decodes into, kept from one call to the next; the next
+// pngBind makes a new one.
+void freeImageBuffer();
