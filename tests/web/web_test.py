@@ -222,7 +222,7 @@ def test_devices(site_url):
         bar_shown = "'bar' in document.body.dataset"
         bar_opacity = "getComputedStyle(document.getElementById('bar')).opacity"
         bar_faded = f"!({bar_shown}) && {bar_opacity} === '0'"
-        browser.wait_for(bar_faded, 2, "the control bar to leave the show alone before a tap")
+        browser.wait_for(bar_faded, 10, "the control bar to leave the show alone before a tap")
         browser.tap("#canvas")
         browser.wait_for(f"{bar_shown} && {bar_opacity} === '1'", 5,
                          "a tap on the picture to show the control bar")
