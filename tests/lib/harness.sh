@@ -27,7 +27,9 @@ cleanup() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   for pid in "${pids[@]}"; do wait_for 3 gone "$pid" || kill -9 "$pid" 2>/dev/null; done
-  [ "${WRAPPER:-}" == wine ] && wineserver -k 2>/dev/null
+  # Under wine the prefix's server too, waited for: it writes the prefix's registry as it
+  # ends, and the next case's server reads it.
+  [ "${WRAPPER:-}" == wine ] && { wineserver -k; wineserver -w; } 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -143,6 +145,7 @@ find_window() {
 wait_window() {
   id=""
   wait_for "${window_seconds:-10}" find_window && [ -n "$id" ] && return
+  running || { wait "$show_pid"; echo "  (the show ended first, with status $?)"; }
   check "the show's window appears" yes no
   finish
 }
