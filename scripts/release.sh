@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release of the last commit, into release/<version>/:
 #   kessivar_<version>_amd64.deb          the Debian package
-#   kessivar-<version>-windows-x64.zip    the Windows build (when scripts/windows.sh exists)
+#   kessivar-<version>-windows-x64.zip    the Windows build
 #   kessivar-<version>-web.zip            the page, with the licence texts
 #   kessivar-<version>-round.mp4          the title and one round, 1920x1080, 60 fps, music
 #   kessivar-<version>-screenshot.png     the AppStream metainfo's screenshot
@@ -41,42 +41,43 @@ commit=$(git rev-parse HEAD)
   echo "release.sh: note: uncommitted changes are not in the release of ${commit:0:12}"
 builds=$root/release/builds
 
+# logged LOG COMMAND...: runs the command with its output in LOG, and shows LOG's last
+# 30 lines when it fails.
+logged() {
+  local log=$1; shift
+  "$@" >"$log" 2>&1 || { tail -n 30 "$log"; false; }
+}
+
 # buildAll NAME: the commit's files in builds/NAME, built from clean; the artefacts go
-# into builds/NAME/out.
+# into builds/NAME/out. Debian's library sources that the page and the Windows build
+# compile are fetched once, by the first build, and given to every later one.
 buildAll() {
-  local tree=$builds/$1 out=$builds/$1/out
+  local tree=$builds/$1 out=$builds/$1/out kind
   step="build $1: sources"
-  rm -rf "$tree" && mkdir -p "$tree/build-web" "$out"
+  rm -rf "$tree" && mkdir -p "$out"
   git archive --format=tar "$commit" | tar -x -C "$tree"
-  # Debian's library sources the page and the Windows build compile: fetched once, given
-  # to every build.
-  local kind
   for kind in web win; do
     if [ -d "$root/build-$kind/src" ]; then
       mkdir -p "$tree/build-$kind" && cp -r "$root/build-$kind/src" "$tree/build-$kind/"
     fi
   done
   step="build $1: the package"
-  bash "$tree/scripts/package.sh" "$tree/build" "$out" "$tree" >"$out/package.log" 2>&1 ||
-    { tail -n 30 "$out/package.log"; false; }
-  step="build $1: the page"
-  (cd "$tree" && bash scripts/web.sh --no-serve) >"$out/web.log" 2>&1 ||
-    { tail -n 30 "$out/web.log"; false; }
-  if [ ! -d "$root/build-web/src" ]; then cp -r "$tree/build-web/src" "$root/build-web/"; fi
+  logged "$out/package.log" bash "$tree/scripts/package.sh" "$tree/build" "$out" "$tree"
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$tree/build/CMakeCache.txt")
+  step="build $1: the page"
+  logged "$out/web.log" env -C "$tree" bash scripts/web.sh --no-serve
   bash scripts/reproducible.sh zip "$tree/build-web/site" "$out/kessivar-$version-web.zip"
-  if [ -f "$tree/scripts/windows.sh" ]; then
-    step="build $1: the Windows zip"
-    (cd "$tree" && bash scripts/windows.sh) >"$out/windows.log" 2>&1 ||
-      { tail -n 30 "$out/windows.log"; false; }
-    cp "$tree/build-win/kessivar-$version-windows-x64.zip" "$out/"
-    if [ ! -d "$root/build-win/src" ]; then
-      mkdir -p "$root/build-win" && cp -r "$tree/build-win/src" "$root/build-win/"
+  step="build $1: the Windows zip"
+  logged "$out/windows.log" env -C "$tree" bash scripts/windows.sh
+  cp "$tree/build-win/kessivar-$version-windows-x64.zip" "$out/"
+  for kind in web win; do
+    if [ ! -d "$root/build-$kind/src" ]; then
+      mkdir -p "$root/build-$kind" && cp -r "$tree/build-$kind/src" "$root/build-$kind/"
     fi
-  fi
+  done
 }
 
-mkdir -p "$builds" "$root/build-web"
+mkdir -p "$builds"
 echo "== Build one of ${commit:0:12} (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
 buildAll one
 echo "== Build two, in another folder, later, in another time zone and with umask 002"
@@ -87,14 +88,8 @@ umask 022
 step="the comparison of the two builds"
 one=$builds/one two=$builds/two
 deb=kessivar_${version}_amd64.deb
-artefacts=(out/$deb out/kessivar-$version-web.zip)
-windows=""
-if [ -f "$one/scripts/windows.sh" ]; then
-  windows=kessivar-$version-windows-x64.zip
-  artefacts+=(out/$windows)
-else
-  echo "release.sh: no scripts/windows.sh in this commit: the Windows zip is skipped"
-fi
+windows=kessivar-$version-windows-x64.zip
+artefacts=(out/$deb out/kessivar-$version-web.zip out/$windows)
 mapfile -t showFiles < <(awk '!/^#/ && NF {print "build/show/" $2} END {print "build/show/kessivar.png"}' \
   "$one/assets/show_files.txt")
 mapfile -t siteFiles < <(cd "$one/build-web/site" && find . -type f | LC_ALL=C sort |
@@ -107,14 +102,12 @@ bash dist/check.sh "$one/out/$deb" "$builds"
 
 dest=$root/release/$version
 rm -rf "$dest" && mkdir -p "$dest"
-cp "$one/out/$deb" "$one/out/kessivar-$version-web.zip" "$dest/"
-[ -z "$windows" ] || cp "$one/out/$windows" "$dest/"
+cp "$one/out/$deb" "$one/out/kessivar-$version-web.zip" "$one/out/$windows" "$dest/"
 step="the video"
 echo "== The video: the title and one round, 1920x1080 at 60 fps"
 capture=$one/build/show/kessivar-capture
-"$capture" --show-dir "$one/build/show" --size 1920x1080 --fps 60 --start 0 --end 66 \
-  --video "$dest/kessivar-$version-round.mp4" >"$builds/video.log" 2>&1 ||
-  { tail -n 20 "$builds/video.log"; false; }
+logged "$builds/video.log" "$capture" --show-dir "$one/build/show" --size 1920x1080 --fps 60 \
+  --start 0 --end 66 --video "$dest/kessivar-$version-round.mp4"
 step="the screenshot"
 rm -rf "$builds/still"
 "$capture" --show-dir "$one/build/show" --size 1280x960 --at 27 --frames "$builds/still" >/dev/null
