@@ -142,8 +142,7 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
     report(filename, strerror(errno));
     return false;
   }
-  // libpng asks for each 8 KB chunk on its own: one read from the system per 256 KB
-  // instead of one per chunk.
+  // libpng reads 8 KB at a time: one read from the system per 256 KB instead.
   static char fileBuffer[256 * 1024];
   setvbuf(decode.file, fileBuffer, _IOFBF, sizeof fileBuffer);
   unsigned char signature[8];

@@ -46,9 +46,10 @@ extern double pictureStepSeconds[pictureStepCount];
 int pngLoadRaw(const char* filename, pngRawInfo* raw);
 
 // Creates a texture from a PNG: level 0 only (mipmap must be PNG_NOMIPMAPS), grey and
-// palette widened to RGBA (alpha 255 where the file has none), sizes raised to the next power of two (capped at
-// GL_MAX_TEXTURE_SIZE) by nearest-neighbour resampling, top row first, the given wrap
-// and filters. Returns the texture name, or 0 when loading fails (no name is created).
+// palette widened to RGBA (alpha 255 where the file has none), sizes raised to the next
+// power of two (capped at GL_MAX_TEXTURE_SIZE) by nearest-neighbour resampling, top row
+// first, the given wrap and filters. Returns the texture name, or 0 when loading fails
+// (no name is created).
 unsigned pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,
                  int minfilter, int magfilter);
 
