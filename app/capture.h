@@ -36,14 +36,13 @@ bool openFrameDir(const std::string& dir);
 
 // Writes dir/frame-NNNNNN.png (n from 0) from rgb rows, top row first. False after a
 // line on stderr.
-bool writeFramePng(const std::string& dir, int64_t n, int width, int height,
-                   const unsigned char* rgb);
+bool writeFramePng(const std::string& dir, int64_t n, int width, int height, const unsigned char* rgb);
 
 // Starts ffmpeg reading raw RGB frames on a pipe and writing file, with musicFile
 // (empty: no sound) looped from its beginning and started at musicStart seconds,
 // trimmed to seconds. False after a line on stderr.
-bool openVideoPipe(const std::string& file, const std::string& musicFile, double musicStart,
-                   double seconds, int fps, int width, int height);
+bool openVideoPipe(const std::string& file, const std::string& musicFile, double musicStart, double seconds,
+                   int fps, int width, int height);
 
 // Hands one frame (width * height * 3 bytes, top row first) to ffmpeg.
 bool writeVideoFrame(const unsigned char* rgb, size_t bytes);

@@ -17,10 +17,10 @@
 #include "assets/assets.h"
 #include "assets/files.h"
 
-static CaptureOptions options;       // from the command line, then read only
-static int64_t firstFrame;           // show frame number of the first captured frame
-static int64_t endFrame;             // show frame number after the last one drawn
-static std::vector<unsigned char> frameRgb;   // one frame, top row first
+static CaptureOptions options;                 // from the command line, then read only
+static int64_t firstFrame;                     // show frame number of the first captured frame
+static int64_t endFrame;                       // show frame number after the last one drawn
+static std::vector<unsigned char> frameRgb;    // one frame, top row first
 static std::vector<unsigned char> rowScratch;  // one row, for flipping
 
 static double wallSeconds() {
@@ -62,10 +62,12 @@ static bool startShow() {
   if (!openOffscreenContext(options.width, options.height)) return false;
   onReshape(options.width, options.height);
   loadShow();
-  if (!fontImage.Data && !titleTexture && !layerTexture && !writerTexture && !logoTexture &&
-      !footerTexture && !cardsTexture) {
-    fprintf(stderr, "kessivar-capture: none of the show's pictures in %s (run it from the show "
-                    "folder or give --show-dir)\n", options.showDir.c_str());
+  if (!fontImage.Data && !titleTexture && !layerTexture && !writerTexture && !logoTexture && !footerTexture &&
+      !cardsTexture) {
+    fprintf(stderr,
+            "kessivar-capture: none of the show's pictures in %s (run it from the show "
+            "folder or give --show-dir)\n",
+            options.showDir.c_str());
     return false;
   }
   frameRgb.resize(size_t(options.width) * options.height * 3);
@@ -84,8 +86,8 @@ static bool openOutput() {
   }
   const double musicStart = frameMs(firstFrame, options.fps) * 0.001;
   const double seconds = double(endFrame - firstFrame) / options.fps;
-  return openVideoPipe(options.videoFile, music, musicStart, seconds, options.fps,
-                       options.width, options.height);
+  return openVideoPipe(options.videoFile, music, musicStart, seconds, options.fps, options.width,
+                       options.height);
 }
 
 // Draws show frame number frame and, when wanted, writes it out.
@@ -116,8 +118,8 @@ static void showProgress(int64_t frame, bool last) {
   for (int k = 0; k < 30; ++k) bar[k] = k < int(done / total * 30) ? '#' : '.';
   bar[30] = 0;
   if (runUp) {
-    fprintf(stderr, "\r[%s] %3d%%  running the show up to %.1f s\033[K%s", bar,
-            int(done / total * 100), frameMs(frame, options.fps) * 0.001, last ? "\n" : "");
+    fprintf(stderr, "\r[%s] %3d%%  running the show up to %.1f s\033[K%s", bar, int(done / total * 100),
+            frameMs(frame, options.fps) * 0.001, last ? "\n" : "");
     return;
   }
   const double rate = (done - 1) / std::max(now - capturingSince, 1e-6);
@@ -147,8 +149,8 @@ static void reportDone(double took) {
   const double first = frameMs(firstFrame, options.fps) * 0.001;
   const double last = frameMs(endFrame - 1, options.fps) * 0.001;
   if (options.stillCount > 0) {
-    fprintf(stderr, "kessivar-capture: %d stills, show time %.3f..%.3f s, in %.1f s\n",
-            options.stillCount, first, last, took);
+    fprintf(stderr, "kessivar-capture: %d stills, show time %.3f..%.3f s, in %.1f s\n", options.stillCount,
+            first, last, took);
     return;
   }
   const int64_t count = endFrame - firstFrame;

@@ -50,8 +50,7 @@ static const char* const captureHelp =
 
 // One line about a bad option; returns 2 for parseCaptureOptions.
 static int usageError(const char* what, const char* value) {
-  fprintf(stderr, "kessivar-capture: %s%s%s (try --help)\n", what, value ? ": " : "",
-          value ? value : "");
+  fprintf(stderr, "kessivar-capture: %s%s%s (try --help)\n", what, value ? ": " : "", value ? value : "");
   return 2;
 }
 
@@ -69,8 +68,7 @@ static bool readInt(const char* text, int low, int high, int* value) {
 static bool readSeconds(const char* text, double* value) {
   char* rest;
   const double v = strtod(text, &rest);
-  if (rest == text || *rest != 0 || !std::isfinite(v) || v < 0 || v > captureMaxSeconds)
-    return false;
+  if (rest == text || *rest != 0 || !std::isfinite(v) || v < 0 || v > captureMaxSeconds) return false;
   *value = v;
   return true;
 }
@@ -172,4 +170,3 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* o) {
   if (optind < argc) return usageError("unexpected argument", argv[optind]);
   return checkCaptureOptions(o, endGiven);
 }
-

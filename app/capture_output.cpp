@@ -32,7 +32,8 @@ static void pngWriteError(png_structp png, png_const_charp message) {
 }
 
 // RGB, 8 bits, no row filter and zlib level 1: for the show's flat areas and sharp
-// edges both faster (5 to 6 ms a frame) and smaller than libpng's defaults. No time stamp or text chunk, so equal frames give equal files.
+// edges both faster (5 to 6 ms a frame) and smaller than libpng's defaults. No time stamp or text chunk, so
+// equal frames give equal files.
 static bool writeRgbPng(FILE* f, int width, int height, const unsigned char* rgb) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngWriteError, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -56,8 +57,7 @@ static bool writeRgbPng(FILE* f, int width, int height, const unsigned char* rgb
   return true;
 }
 
-bool writeFramePng(const std::string& dir, int64_t n, int width, int height,
-                   const unsigned char* rgb) {
+bool writeFramePng(const std::string& dir, int64_t n, int width, int height, const unsigned char* rgb) {
   char name[32];
   snprintf(name, sizeof name, "/frame-%06lld.png", (long long)n);
   const std::string path = dir + name;
@@ -80,12 +80,10 @@ static int ffmpegInput = -1;  // write end of its stdin pipe
 // The ffmpeg command line, at most 48 arguments; the strings it points into live in
 // the caller's frame until execvp.
 static int ffmpegArguments(const char* argv[], const std::string& file, const std::string& music,
-                           const char* size, const char* rate, const char* trim,
-                           const char* seconds) {
+                           const char* size, const char* rate, const char* trim, const char* seconds) {
   int n = 0;
-  for (const char* a : {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostats", "-y",
-                        "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", size, "-framerate", rate,
-                        "-i", "pipe:0"})
+  for (const char* a : {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostats", "-y", "-f", "rawvideo",
+                        "-pix_fmt", "rgb24", "-s", size, "-framerate", rate, "-i", "pipe:0"})
     argv[n++] = a;
   if (!music.empty())
     for (const char* a : {"-stream_loop", "-1", "-i", music.c_str()}) argv[n++] = a;
@@ -98,8 +96,8 @@ static int ffmpegArguments(const char* argv[], const std::string& file, const st
   return n;
 }
 
-bool openVideoPipe(const std::string& file, const std::string& musicFile, double musicStart,
-                   double seconds, int fps, int width, int height) {
+bool openVideoPipe(const std::string& file, const std::string& musicFile, double musicStart, double seconds,
+                   int fps, int width, int height) {
   char size[32], rate[16], trim[96], length[32];
   snprintf(size, sizeof size, "%dx%d", width, height);
   snprintf(rate, sizeof rate, "%d", fps);
@@ -159,8 +157,7 @@ bool closeVideoPipe() {
   ffmpegPid = -1;
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
   if (WIFEXITED(status) && WEXITSTATUS(status) == 127) return false;  // already said
-  fprintf(stderr, "kessivar-capture: ffmpeg failed (%s %d)\n",
-          WIFEXITED(status) ? "exit status" : "signal",
+  fprintf(stderr, "kessivar-capture: ffmpeg failed (%s %d)\n", WIFEXITED(status) ? "exit status" : "signal",
           WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status));
   return false;
 }

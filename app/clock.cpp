@@ -7,7 +7,7 @@
 #include <time.h>
 #endif
 
-static bool clockVirtual;       // true after setVirtualClock until useRealClock
+static bool clockVirtual;        // true after setVirtualClock until useRealClock
 static uint32_t virtualElapsed;  // ms, returned by showElapsedMs while virtual
 static uint32_t virtualTicks;    // ms, returned by tickCountMs while virtual
 

@@ -24,10 +24,10 @@ static uint32_t rateGenerator = 1;  // LCG state of the re-roll; never reseeded
 // would give, while single precision keeps 0.1 ms steps however long the show runs.
 static const uint64_t scenePeriodMs = 1400000;
 
-static bool showClockTaken;     // false until the first frame reads the show clock
+static bool showClockTaken;       // false until the first frame reads the show clock
 static uint32_t lastShowReading;  // showElapsedMs() at the previous frame
-static uint64_t showMs;         // show time in ms; goes on past the 32-bit clock's wrap
-static int64_t scrollerPeriod;  // whole scene periods the scroller's clock has been told of
+static uint64_t showMs;           // show time in ms; goes on past the 32-bit clock's wrap
+static int64_t scrollerPeriod;    // whole scene periods the scroller's clock has been told of
 
 void resetComposer() {
   animationRate = 5.0f;

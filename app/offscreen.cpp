@@ -15,18 +15,16 @@ static bool offscreenFailed(const char* step) {
 }
 
 bool openOffscreenContext(int width, int height) {
-  auto getPlatformDisplay =
-      (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
+  auto getPlatformDisplay = (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
   if (!getPlatformDisplay) return offscreenFailed("eglGetPlatformDisplayEXT");
-  EGLDisplay display =
-      getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  EGLDisplay display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
   EGLint major, minor;
   if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor))
     return offscreenFailed("eglInitialize");
   if (!eglBindAPI(EGL_OPENGL_API)) return offscreenFailed("eglBindAPI");
-  const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8,
-                                     EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
-                                     EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+  const EGLint configAttributes[] = {
+      EGL_SURFACE_TYPE,    EGL_PBUFFER_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+      EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,  EGL_NONE};
   EGLConfig config;
   EGLint count = 0;
   if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count < 1)

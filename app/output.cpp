@@ -47,10 +47,10 @@ static void queueLine(const char* line, int length) {
 }
 
 #ifdef _WIN32
-static HANDLE outputHandle;      // standard output as the process started or attached it
-static HANDLE ringFilled;        // auto-reset event: bytes were queued
-static CRITICAL_SECTION ringLock;  // guards ringStart, ringUsed and outputGone
-static bool writerRunning;       // the writer thread exists (else nothing is queued)
+static HANDLE outputHandle;           // standard output as the process started or attached it
+static HANDLE ringFilled;             // auto-reset event: bytes were queued
+static CRITICAL_SECTION ringLock;     // guards ringStart, ringUsed and outputGone
+static bool writerRunning;            // the writer thread exists (else nothing is queued)
 static const DWORD exitWaitMs = 500;  // how long exit waits for queued lines to leave
 
 // The writer thread: writes whatever is queued, waiting on the reader as long as it takes.
@@ -101,8 +101,7 @@ static void attachParentConsole() {
   FILE* streams[2] = {stdout, stderr};
   for (int i = 0; i < 2; ++i) {
     if (usable(GetStdHandle(which[i]))) continue;
-    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, 0, nullptr);
     if (!usable(console)) continue;
     SetStdHandle(which[i], console);

@@ -10,12 +10,18 @@ pngRawInfo fontImage;
 // Where a picture's texture name goes, by its role; null for the font, which has none.
 static unsigned* textureOf(int picture) {
   switch (picture) {
-    case titlePicture: return &titleTexture;
-    case layerPicture: return &layerTexture;
-    case writerPicture: return &writerTexture;
-    case logoPicture: return &logoTexture;
-    case footerPicture: return &footerTexture;
-    case cardsPicture: return &cardsTexture;
+    case titlePicture:
+      return &titleTexture;
+    case layerPicture:
+      return &layerTexture;
+    case writerPicture:
+      return &writerTexture;
+    case logoPicture:
+      return &logoTexture;
+    case footerPicture:
+      return &footerTexture;
+    case cardsPicture:
+      return &cardsTexture;
   }
   return nullptr;
 }

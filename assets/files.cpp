@@ -14,10 +14,10 @@ static const int folderCount = 2;  // the program's folder, then its ../share/ke
 
 // Fallback folders, resolved on the first lookup; empty when /proc/self/exe cannot be read.
 static char folders[folderCount][showPathMax];
-static bool foldersResolved;          // folders[] holds its answer
-static bool workingFolderOnly;        // set by useWorkingFolderOnly
+static bool foldersResolved;               // folders[] holds its answer
+static bool workingFolderOnly;             // set by useWorkingFolderOnly
 static bool folderAnnounced[folderCount];  // its stderr line was written
-static char foundPath[showPathMax];   // showFilePath's result when it is a fallback copy
+static char foundPath[showPathMax];        // showFilePath's result when it is a fallback copy
 
 #ifdef _WIN32
 // Fills folders[0] with the folder of the running program, in UTF-8 (the program's
@@ -64,8 +64,7 @@ const char* showFilePath(const char* name) {
     if (length >= showPathMax || access(foundPath, F_OK) != 0) continue;
     if (!folderAnnounced[i]) {
       folderAnnounced[i] = true;
-      fprintf(stderr, "kessivar: reading the show's files from %s (not in the working folder)\n",
-              folders[i]);
+      fprintf(stderr, "kessivar: reading the show's files from %s (not in the working folder)\n", folders[i]);
     }
     return foundPath;
   }

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/clock.h"
 #include "app/composer.h"
 #include "assets/assets.h"
-#include "app/clock.h"
 #include "scroller/scroller.h"
 
 static double nowSeconds() {

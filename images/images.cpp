@@ -22,11 +22,11 @@ struct Decode {
   unsigned char* pixels;  // rows back to back: the raw image's own, or uploadBuffer
   png_bytep* rows;        // row pointers into pixels, freed after decoding
   unsigned width, height, rowBytes, channels, depth;
-  int colourType;         // after transforms
-  bool hasAlpha;          // the file has an alpha channel or a tRNS chunk
+  int colourType;  // after transforms
+  bool hasAlpha;   // the file has an alpha channel or a tRNS chunk
   unsigned fileDepth;
-  double fileGamma;       // from gAMA, or 1/2.2 when the file states none
-  char reason[160];       // why the last decode failed
+  double fileGamma;  // from gAMA, or 1/2.2 when the file states none
+  char reason[160];  // why the last decode failed
 };
 static Decode decode;
 
@@ -88,7 +88,8 @@ static double displayGamma() {
   if (end != text && *end == '\0' && viewing > 0.0 && std::isfinite(viewing)) return 2.2 / viewing;
   if (strncmp(ignoredGamma, text, sizeof ignoredGamma - 1) != 0) {
     snprintf(ignoredGamma, sizeof ignoredGamma, "%s", text);
-    fprintf(stderr, "kessivar: VIEWING_GAMMA=\"%s\" is not a positive number (like 1.2), ignored\n", ignoredGamma);
+    fprintf(stderr, "kessivar: VIEWING_GAMMA=\"%s\" is not a positive number (like 1.2), ignored\n",
+            ignoredGamma);
   }
   return 2.2;
 }
@@ -177,7 +178,8 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
   decode.height = png_get_image_height(decode.png, decode.info);
   decode.fileDepth = png_get_bit_depth(decode.png, decode.info);
   const int fileType = png_get_color_type(decode.png, decode.info);
-  decode.hasAlpha = (fileType & PNG_COLOR_MASK_ALPHA) || png_get_valid(decode.png, decode.info, PNG_INFO_tRNS);
+  decode.hasAlpha =
+      (fileType & PNG_COLOR_MASK_ALPHA) || png_get_valid(decode.png, decode.info, PNG_INFO_tRNS);
   if (size_t(decode.width) * decode.height > maxPixels) {
     snprintf(decode.reason, sizeof decode.reason, "image too large (%u x %u)", decode.width, decode.height);
     png_longjmp(decode.png, 1);

@@ -8,11 +8,11 @@
 // colour samples (and to the palette), never to alpha.
 struct pngRawInfo {
   unsigned Width, Height;
-  unsigned Depth;         // bits per channel: 1, 2, 4 or 8
-  unsigned Alpha;         // 8 when the pixels carry an alpha channel, else 0
-  unsigned Components;    // 1 grey or palette index, 2 grey+alpha, 3 RGB, 4 RGBA
-  unsigned char* Data;    // owned by the loader's allocation; never freed by the show
-  unsigned char* Palette; // 256 RGB entries of a palette image, else null
+  unsigned Depth;          // bits per channel: 1, 2, 4 or 8
+  unsigned Alpha;          // 8 when the pixels carry an alpha channel, else 0
+  unsigned Components;     // 1 grey or palette index, 2 grey+alpha, 3 RGB, 4 RGBA
+  unsigned char* Data;     // owned by the loader's allocation; never freed by the show
+  unsigned char* Palette;  // 256 RGB entries of a palette image, else null
 };
 
 // Scratch record that pngBind fills with the file's own properties.
@@ -50,8 +50,8 @@ int pngLoadRaw(const char* filename, pngRawInfo* raw);
 // power of two (capped at GL_MAX_TEXTURE_SIZE) by nearest-neighbour resampling, top row
 // first, the given wrap and filters. Returns the texture name, or 0 when loading fails
 // (no name is created).
-unsigned pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst,
-                 int minfilter, int magfilter);
+unsigned pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst, int minfilter,
+                 int magfilter);
 
 // Frees the buffer that pngBind decodes into, kept from one call to the next; the next
 // pngBind makes a new one.

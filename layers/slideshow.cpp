@@ -23,15 +23,11 @@ PhaseClock readPhaseClock(float s) {
   return c;
 }
 
-float cardTop(float slide) {
-  return slide * slide * (screenHeight - cardRestTop) + cardRestTop;
-}
+float cardTop(float slide) { return slide * slide * (screenHeight - cardRestTop) + cardRestTop; }
 
 float cardOpacity(float fadeOut) { return fadeOut * fadeOut; }
 
-float layerPictureOpacity(float fadeIn, float fadeOut) {
-  return float(std::sqrt(double(fadeOut * fadeIn)));
-}
+float layerPictureOpacity(float fadeIn, float fadeOut) { return float(std::sqrt(double(fadeOut * fadeIn))); }
 
 void cardCell(int card, float* u0, float* v0) {
   *u0 = (card & 3) * cardCellWidth;

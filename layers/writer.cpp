@@ -12,9 +12,7 @@
 
 int writerBlock(int phaseIndex) { return phaseIndex - 1; }
 
-float writerAlpha(float fadeIn, float fadeOut) {
-  return float(std::pow(double(fadeOut * fadeIn), 0.7));
-}
+float writerAlpha(float fadeIn, float fadeOut) { return float(std::pow(double(fadeOut * fadeIn), 0.7)); }
 
 // Strip i runs 0.2 s behind strip i + 1 coming in and 0.2 s behind strip i - 1 going
 // out; `in` (-1..0) is the part of the way in still to come, `out` (0..1) the part of

@@ -19,9 +19,9 @@ constexpr int fontWidth = 1024;
 constexpr int fontGlyphRows = 10;
 constexpr char glyphAlphabet[] = "0123456789abcdefghijkmlnopqrstuvwxyz";
 constexpr int glyphCount = sizeof glyphAlphabet - 1;
-constexpr int glyphBounds[glyphCount + 1] = {
-    0,   4,   7,   12,  17,  22,  27,  32,  37,  42,  47,  52,  57,  62,  67,  72,  77,  82,  87,
-    89,  94,  99,  105, 109, 114, 119, 124, 129, 134, 139, 143, 148, 154, 162, 167, 173, 178};
+constexpr int glyphBounds[glyphCount + 1] = {0,   4,   7,   12,  17,  22,  27,  32,  37,  42,  47,  52,  57,
+                                             62,  67,  72,  77,  82,  87,  89,  94,  99,  105, 109, 114, 119,
+                                             124, 129, 134, 139, 143, 148, 154, 162, 167, 173, 178};
 
 // Card atlas "kortit5.png": cardAtlasSize square, cells of cardWidth x cardHeight pixels,
 // cards 0-3 in the top row and card 4 below card 0. Shown at the same size on screen.

@@ -8,10 +8,10 @@
 
 #include "assets/assets.h"
 #include "data/scroll_texts.h"
-#include "scroller/scroller.h"
-#include "scroller/typeset.h"
 #include "screen/layout.h"
 #include "screen/quad.h"
+#include "scroller/scroller.h"
+#include "scroller/typeset.h"
 
 unsigned char scrollBuffer[scrollBufferSize];
 int scrollCursor;
@@ -72,8 +72,7 @@ int typesetText(const char* text, int maxCount) {
 // rate. Time running backwards moves nothing and forgets the carry; a jump is limited
 // to the cursor, so typesetting never starts left of column 0.
 static int columnsToMove(float t) {
-  const double columns =
-      (double(t) - double(scrollLastTime)) * scrollColumnsPerSecond + scrollCarry;
+  const double columns = (double(t) - double(scrollLastTime)) * scrollColumnsPerSecond + scrollCarry;
   scrollLastTime = t;
   if (!(columns > 0.0)) {  // also NaN
     scrollCarry = 0.0;
@@ -117,7 +116,8 @@ static bool fontIsUsable(const pngRawInfo& font) {
   fprintf(stderr,
           "kessivar: %s: %ux%u, %u channel(s) of %u bits%s; needs 8-bit grey, 1024 wide, "
           "at least 10 rows: the scroller stays blank\n",
-          showPictureFiles[fontPicture].name, font.Width, font.Height, font.Components, font.Depth, font.Palette ? ", palette" : "");
+          showPictureFiles[fontPicture].name, font.Width, font.Height, font.Components, font.Depth,
+          font.Palette ? ", palette" : "");
   return false;
 }
 
@@ -139,20 +139,21 @@ void initScroller() {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, scrollWidth, scrollHeight, 0, GL_LUMINANCE,
-               GL_UNSIGNED_BYTE, scrollBuffer);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, scrollWidth, scrollHeight, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE,
+               scrollBuffer);
   advanceScroller(0.0f);
 }
 
 void drawFooterAndScroller(float sceneTime) {
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, footerTexture);
-  drawQuad(0, footerTop, screenWidth, footerHeight, -0.125f, 0, 1.125f, 1);  // image at x 64..575, edges repeated
+  drawQuad(0, footerTop, screenWidth, footerHeight, -0.125f, 0, 1.125f,
+           1);  // image at x 64..575, edges repeated
   glColor3f(1, 1, 1);
   glBindTexture(GL_TEXTURE_2D, scrollTexture);
   advanceScroller(sceneTime);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, scrollWidth, scrollHeight, GL_LUMINANCE,
-                  GL_UNSIGNED_BYTE, scrollBuffer);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, scrollWidth, scrollHeight, GL_LUMINANCE, GL_UNSIGNED_BYTE,
+                  scrollBuffer);
   drawQuad(0, 0, 640, 10, 0, 0.125f, 0.625f, 0.75f);  // buffer rows 2..11, columns 0..639
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);  // already off since the composer's switch: kept, the call sequence is fixed

@@ -4,19 +4,19 @@
 #pragma once
 #include "screen/layout.h"
 
-constexpr int scrollWidth = fontWidth;                     // buffer columns, one font row
-constexpr int scrollHeight = 16;                           // buffer rows; only 0..9 are written
-constexpr int scrollGlyphRows = fontGlyphRows;             // rows 0..9 hold glyphs
+constexpr int scrollWidth = fontWidth;                        // buffer columns, one font row
+constexpr int scrollHeight = 16;                              // buffer rows; only 0..9 are written
+constexpr int scrollGlyphRows = fontGlyphRows;                // rows 0..9 hold glyphs
 constexpr int scrollBufferSize = scrollWidth * scrollHeight;  // 16384 bytes
 constexpr int scrollStopColumn = 700;  // a character is typeset only while the cursor is <= this
 constexpr int scrollColumnsPerSecond = 100;
 
 // Row r, column x at r * 1024 + x; a luminance 0..255 per byte, row 0 first.
 extern unsigned char scrollBuffer[scrollBufferSize];
-extern int scrollCursor;      // column where the next character goes, 0..709
-extern int scrollTextIndex;   // texts finished so far; current text is this % 75 (only grows)
-extern int scrollTextPos;     // byte offset of the next character within the current text
-extern float scrollLastTime;  // scene time (s) of the previous advanceScroller call
+extern int scrollCursor;        // column where the next character goes, 0..709
+extern int scrollTextIndex;     // texts finished so far; current text is this % 75 (only grows)
+extern int scrollTextPos;       // byte offset of the next character within the current text
+extern float scrollLastTime;    // scene time (s) of the previous advanceScroller call
 extern unsigned scrollTexture;  // 1024x16 RGB texture, 0 until initScroller
 
 // The glyph names and their font columns are glyphAlphabet and glyphBounds

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/shell.h"
 #include "app/offscreen.h"
+#include "app/shell.h"
 
 static bool contextOpen;
 static int contextWidth, contextHeight;

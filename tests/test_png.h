@@ -9,5 +9,4 @@
 // paletteRgb (3 bytes each) and, when paletteAlpha is not empty, a tRNS chunk from it.
 bool writeTestPng(const std::string& path, int width, int height, int colourType,
                   const std::vector<uint8_t>& data, int bitDepth = 8, bool interlaced = false,
-                  const std::vector<uint8_t>& paletteRgb = {},
-                  const std::vector<uint8_t>& paletteAlpha = {});
+                  const std::vector<uint8_t>& paletteRgb = {}, const std::vector<uint8_t>& paletteAlpha = {});

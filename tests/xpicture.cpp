@@ -59,8 +59,7 @@ struct Box {
 };
 
 // The region to read, in root coordinates: the window's inside, or WxH+X+Y of the root.
-bool chooseRegion(Display* display, const char* which, const char* geometry, int* x, int* y,
-                  int* w, int* h) {
+bool chooseRegion(Display* display, const char* which, const char* geometry, int* x, int* y, int* w, int* h) {
   const Window root = DefaultRootWindow(display);
   if (strcmp(which, "root") == 0) {
     *x = 0, *y = 0;
@@ -115,8 +114,8 @@ int main(int argc, char** argv) {
   if (!display) return 1;
   int x, y, w, h;
   if (!chooseRegion(display, argv[1], geometry, &x, &y, &w, &h)) return 1;
-  XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, unsigned(w), unsigned(h),
-                            AllPlanes, ZPixmap);
+  XImage* image =
+      XGetImage(display, DefaultRootWindow(display), x, y, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
   if (!image) return 1;
   Box picture, disc;
   long white = 0, black = 0;

@@ -18,7 +18,7 @@
 #include "scroller/scroller.h"
 #include "scroller/typeset.h"
 
-static bool showRunning;     // between webStartShow and webStopShow
+static bool showRunning;      // between webStartShow and webStopShow
 static double showStartedAt;  // emscripten_get_now() at webStartShow, ms
 
 // Show time for the composer: milliseconds since the gesture that started the show,

@@ -9,7 +9,7 @@
 
 namespace {
 constexpr int maxFrames = synth::sampleRate;  // per webMusicNext call
-synth::SongStream* stream = nullptr;           // opened by webMusicOpen
+synth::SongStream* stream = nullptr;          // opened by webMusicOpen
 float mix[2 * maxFrames];
 int16_t pcm[2 * maxFrames];
 }  // namespace

@@ -93,8 +93,10 @@ std::vector<int> expectedFrame(int k) {
       for (int x = x0; x <= x1; ++x) {
         const double d = depthInside(s, x + 0.5, y + 0.5);
         int& w = want[y * 640 + x];
-        if (d > 1.5) w = s.colour + 1;       // colour + 1, so that black stays distinct
-        else if (d > -1.5 && w == 0) w = -1;
+        if (d > 1.5)
+          w = s.colour + 1;  // colour + 1, so that black stays distinct
+        else if (d > -1.5 && w == 0)
+          w = -1;
       }
   }
   return want;
@@ -114,17 +116,16 @@ int mismatches(const Pixels& p, int k, int a, int tolerance) {
       bool off = false;
       for (int i = 0; i < 3; ++i) off |= std::abs(got[i] - c[i] * a / 255) > tolerance;
       if (off && bad++ == 0)
-        ADD_FAILURE() << "frame " << k << " pixel (" << x << ", " << y << ") expected "
-                      << c[0] * a / 255 << "," << c[1] * a / 255 << "," << c[2] * a / 255
-                      << " got " << got[0] << "," << got[1] << "," << got[2];
+        ADD_FAILURE() << "frame " << k << " pixel (" << x << ", " << y << ") expected " << c[0] * a / 255
+                      << "," << c[1] * a / 255 << "," << c[2] * a / 255 << " got " << got[0] << "," << got[1]
+                      << "," << got[2];
     }
   return bad;
 }
 
 int differingPixels(const Pixels& a, const Pixels& b) {
   int n = 0;
-  for (size_t i = 0; i < a.rgb.size(); i += 3)
-    n += !std::equal(&a.rgb[i], &a.rgb[i] + 3, &b.rgb[i]);
+  for (size_t i = 0; i < a.rgb.size(); i += 3) n += !std::equal(&a.rgb[i], &a.rgb[i] + 3, &b.rgb[i]);
   return n;
 }
 
@@ -136,13 +137,15 @@ int currentOpacityByte() {
 }
 
 TEST(ColourCube, DecodesTheCube) {
-  const struct { int c; Rgb rgb; } cases[] = {
-      {215, {255, 255, 255}}, {172, {204, 204, 204}}, {180, {255, 0, 0}}, {30, {0, 255, 0}},
-      {5, {0, 0, 255}},       {0, {0, 0, 0}},         {43, {51, 51, 51}}, {216, {0, 0, 0}},
-      {255, {51, 0, 153}},
+  const struct {
+    int c;
+    Rgb rgb;
+  } cases[] = {
+      {215, {255, 255, 255}}, {172, {204, 204, 204}}, {180, {255, 0, 0}},
+      {30, {0, 255, 0}},      {5, {0, 0, 255}},       {0, {0, 0, 0}},
+      {43, {51, 51, 51}},     {216, {0, 0, 0}},       {255, {51, 0, 153}},
   };
-  for (const auto& k : cases)
-    EXPECT_EQ(cubeColour(k.c), k.rgb) << "colour byte " << k.c;
+  for (const auto& k : cases) EXPECT_EQ(cubeColour(k.c), k.rgb) << "colour byte " << k.c;
 }
 
 TEST_F(Animation, FramesDrawTheirTrianglesInPlaceAndColour) {
@@ -155,9 +158,8 @@ TEST_F(Animation, FramesDrawTheirTrianglesInPlaceAndColour) {
 
 TEST_F(Animation, FrameNumbersWrapAroundTheLoop) {
   // Beyond the composer's numbers too: below -200 and at the ends of the int range.
-  const std::pair<int, int> same[] = {{200, 0},   {-1, 199},      {345, 145},
-                                      {-200, 0},  {399, 199},     {-201, 199},
-                                      {-12345, 55}, {INT_MAX, 47}, {INT_MIN, 152}};
+  const std::pair<int, int> same[] = {{200, 0},    {-1, 199},    {345, 145},    {-200, 0},     {399, 199},
+                                      {-201, 199}, {-12345, 55}, {INT_MAX, 47}, {INT_MIN, 152}};
   for (auto [n, k] : same) {
     const Pixels a = draw({{n, 1.0f}}), b = draw({{k, 1.0f}});
     EXPECT_EQ(differingPixels(a, b), 0) << "frame number " << n << " against frame " << k;
@@ -168,7 +170,10 @@ TEST_F(Animation, FrameNumbersWrapAroundTheLoop) {
 }
 
 TEST_F(Animation, OpacityByteIsTruncated) {
-  const struct { float alpha; int byte; } cases[] = {
+  const struct {
+    float alpha;
+    int byte;
+  } cases[] = {
       {1.0f, 255}, {0.5f, 127}, {0.999f, 254}, {0.25f, 63}, {0.75f, 191}, {0.0f, 0},
   };
   for (const auto& c : cases) {
@@ -190,15 +195,18 @@ TEST_F(Animation, CrossFadeAddsTheTwoFrames) {
     for (size_t i = 0; i < both.rgb.size(); ++i) {
       const int want = std::min(255, first.rgb[i] + second.rgb[i]);
       if (std::abs(both.rgb[i] - want) > 1 && bad++ == 0)
-        ADD_FAILURE() << "frames " << e << "+" << e + 1 << " byte " << i << ": expected "
-                      << want << " got " << int(both.rgb[i]);
+        ADD_FAILURE() << "frames " << e << "+" << e + 1 << " byte " << i << ": expected " << want << " got "
+                      << int(both.rgb[i]);
       bothWhite += first.rgb[i] == 191 && second.rgb[i] == 63;
     }
     EXPECT_EQ(bad, 0);
     // Where both frames are white the sum is 254/255 of white.
     EXPECT_GT(bothWhite, 1000) << "frames " << e << " and " << e + 1;
     for (size_t i = 0; i < both.rgb.size(); ++i)
-      if (first.rgb[i] == 191 && second.rgb[i] == 63) { EXPECT_EQ(both.rgb[i], 254); break; }
+      if (first.rgb[i] == 191 && second.rgb[i] == 63) {
+        EXPECT_EQ(both.rgb[i], 254);
+        break;
+      }
   }
 }
 
@@ -216,8 +224,10 @@ TEST_F(Animation, GridEndsLandOnScreenEdges) {
   // Grid 255 is the screen's right edge (x 640) and bottom edge (y 480), grid 0 its left
   // and top edges: the outermost pixel rows and columns light up in the colour of the
   // lit triangle that holds them. Together: grid (255, 255) is the corner (640, 480).
-  const struct { const char* edge; int x, y, dx, dy; } edges[] = {
-      {"right", 639, 0, 0, 1}, {"bottom", 0, 479, 1, 0}, {"left", 0, 0, 0, 1}, {"top", 0, 0, 1, 0}};
+  const struct {
+    const char* edge;
+    int x, y, dx, dy;
+  } edges[] = {{"right", 639, 0, 0, 1}, {"bottom", 0, 479, 1, 0}, {"left", 0, 0, 0, 1}, {"top", 0, 0, 1, 0}};
   for (const auto& e : edges) {
     int k = -1, t = -1, x = e.x, y = e.y;
     for (; x < 640 && y < 480 && k < 0; x += e.dx * 5, y += e.dy * 5)
@@ -232,7 +242,10 @@ TEST_F(Animation, GridEndsLandOnScreenEdges) {
 
 TEST_F(Animation, TrianglesOfBothWindingsAndTheCubeColoursShow) {
   // The largest triangle of each winding and of each common colour, checked at its centre.
-  struct Pick { int k = -1, t = -1; double area = 0; };
+  struct Pick {
+    int k = -1, t = -1;
+    double area = 0;
+  };
   Pick byWinding[2], byColour[3];
   const int colours[3] = {215, 172, 180};
   for (int k = 0; k < animationFrameCount; ++k)
@@ -252,8 +265,7 @@ TEST_F(Animation, TrianglesOfBothWindingsAndTheCubeColoursShow) {
     const Pixels px = draw({{p->k, 1.0f}});
     EXPECT_EQ((Rgb{px.r(x, y), px.g(x, y), px.b(x, y)}), cubeColour(s.colour))
         << "frame " << p->k << " triangle " << p->t << " (colour " << s.colour << ", "
-        << (twiceArea(s) > 0 ? "clockwise" : "counter-clockwise") << " on screen) at " << x
-        << "," << y;
+        << (twiceArea(s) > 0 ? "clockwise" : "counter-clockwise") << " on screen) at " << x << "," << y;
   }
 }
 

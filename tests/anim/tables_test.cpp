@@ -67,8 +67,8 @@ TEST(AnimationTables, IndicesAscendWithinTrianglesAndTrianglesByFirstIndex) {
     const AnimationTriangle* t = animationFrames[k].triangles;
     for (int i = 0; i < triangleCount(k); ++i) {
       EXPECT_TRUE(t[i].i0 < t[i].i1 && t[i].i1 < t[i].i2)
-          << "frame " << k << " triangle " << i << ": " << int(t[i].i0) << " " << int(t[i].i1)
-          << " " << int(t[i].i2);
+          << "frame " << k << " triangle " << i << ": " << int(t[i].i0) << " " << int(t[i].i1) << " "
+          << int(t[i].i2);
       if (i > 0) {
         EXPECT_LE(t[i - 1].i0, t[i].i0) << "frame " << k << " triangle " << i;
       }

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include "app/clock.h"
 #include "app/composer.h"
 #include "assets/assets.h"
-#include "screen/quad.h"
-#include "app/clock.h"
 #include "glrig.h"
+#include "screen/quad.h"
 
 namespace {
 
@@ -172,7 +172,9 @@ TEST_F(Composer, OtherShapesShowThePictureUnstretchedBetweenBlackBars) {
   const double times[] = {3.0, 9.5};  // title with its bars, and fading out
   std::vector<Pixels> reference;
   for (double t : times) reference.push_back(frameAt(t));
-  struct Shape { int width, height, x, y; } shapes[] = {{1280, 480, 320, 0}, {640, 960, 0, 240}};
+  struct Shape {
+    int width, height, x, y;
+  } shapes[] = {{1280, 480, 320, 0}, {640, 960, 0, 240}};
   for (const Shape& s : shapes) {
     ASSERT_TRUE(openOffscreen(s.width, s.height));
     for (size_t k = 0; k < reference.size(); ++k) {

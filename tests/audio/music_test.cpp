@@ -106,8 +106,11 @@ TEST(Music, CutFileIsNamedAndWhatIsThereLoops) {
   ASSERT_GT(waitForBytes("cut_out.raw", 44100 * 4 / 2, 10), 0);
   closeMusic();
   const std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_NE(said.find(std::string("kessivar: ") + musicFileName + ": cut short: the header declares 44100 bytes of sound, the file "
-                      "holds 14700; playing what is there\n"), std::string::npos) << said;
+  EXPECT_NE(said.find(std::string("kessivar: ") + musicFileName +
+                      ": cut short: the header declares 44100 bytes of sound, the file "
+                      "holds 14700; playing what is there\n"),
+            std::string::npos)
+      << said;
   const std::vector<int16_t> left = readLeftChannel("cut_out.raw");
   size_t first = 0;
   while (first < left.size() && left[first] == 0) ++first;

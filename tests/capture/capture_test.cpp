@@ -86,20 +86,33 @@ TEST(CaptureOptions, HelpDescribesEveryOptionAndSync) {
   const Outcome r = capture("--help", dir);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
-  for (const char* word : {"--fps", "--start", "--end", "--at", "--frames", "--video",
-                           "--show-dir", "--size", "--help", "default 60", "Sync:", "music"})
+  for (const char* word : {"--fps", "--start", "--end", "--at", "--frames", "--video", "--show-dir", "--size",
+                           "--help", "default 60", "Sync:", "music"})
     EXPECT_NE(r.out.find(word), std::string::npos) << "help lacks " << word << ":\n" << r.out;
 }
 
 TEST(CaptureOptions, BadOptionsSayOneLineAndExit2WithoutOutput) {
   const std::string dir = scratch();
-  const char* cases[] = {
-      "--bogus --frames x", "--fps 0 --frames x", "--fps 12.5 --frames x", "--fps abc --frames x",
-      "--fps", "--start -1 --frames x", "--start 10 --end 9 --frames x", "--end 1e9 --frames x",
-      "--start 70 --frames x", "--end 0.001 --frames x", "--frames a --video b.mp4", "--start 1",
-      "--frames x extra", "--at 5 --video a.mp4", "--at 5,,6 --frames x", "--size 8x8 --frames x",
-      "--size 640 --frames x",
-      "--size 641x480 --video a.mp4", "--frames ''", "-q --frames x"};
+  const char* cases[] = {"--bogus --frames x",
+                         "--fps 0 --frames x",
+                         "--fps 12.5 --frames x",
+                         "--fps abc --frames x",
+                         "--fps",
+                         "--start -1 --frames x",
+                         "--start 10 --end 9 --frames x",
+                         "--end 1e9 --frames x",
+                         "--start 70 --frames x",
+                         "--end 0.001 --frames x",
+                         "--frames a --video b.mp4",
+                         "--start 1",
+                         "--frames x extra",
+                         "--at 5 --video a.mp4",
+                         "--at 5,,6 --frames x",
+                         "--size 8x8 --frames x",
+                         "--size 640 --frames x",
+                         "--size 641x480 --video a.mp4",
+                         "--frames ''",
+                         "-q --frames x"};
   for (const char* options : cases) {
     const Outcome r = capture(std::string(options), dir);
     EXPECT_EQ(r.status, 2) << options;
@@ -121,9 +134,12 @@ TEST(CaptureOptions, MissingShowFilesFailWithStatus1) {
 
 TEST(CaptureFrames, OneFilePerFrameOfTheRangeNumberedFromZero) {
   const std::string dir = scratch();
-  struct Case { const char* options; size_t frames; } cases[] = {
-      {"--fps 30 --start 10 --end 10.5", 15},  // 300..314
-      {"--fps 24 --start 0.02 --end 1", 24},   // round(0.48) = 0 .. 23
+  struct Case {
+    const char* options;
+    size_t frames;
+  } cases[] = {
+      {"--fps 30 --start 10 --end 10.5", 15},      // 300..314
+      {"--fps 24 --start 0.02 --end 1", 24},       // round(0.48) = 0 .. 23
       {"--fps 60 --start 61.99 --end 62.005", 1},  // round(3719.4) .. round(3720.3)
       {"--fps 7 --start 3 --end 4", 7},
   };
@@ -274,17 +290,16 @@ TEST(GoldenFrames, CaptureDrawsTheReferenceFrames) {
       }
     const int allowed = got.width * got.height / 1000;
     EXPECT_LE(off, allowed) << names[k] << " (show time " << times[k] << " s): " << off
-                            << " pixels more than 2 apart (allowed " << allowed
-                            << "), worst " << worst << " at (" << worstX << ", " << worstY
-                            << "); this run drew " << dir << file;
+                            << " pixels more than 2 apart (allowed " << allowed << "), worst " << worst
+                            << " at (" << worstX << ", " << worstY << "); this run drew " << dir << file;
   }
 }
 
 // Mono 16-bit samples at 44100 Hz of the first audio stream of a file, via ffmpeg.
 std::vector<int16_t> decodeAudio(const std::string& file, const std::string& dir) {
   const std::string raw = dir + "/audio.raw";
-  const Outcome r = shell("ffmpeg -v error -y -i '" + file + "' -map 0:a:0 -ac 1 -ar 44100 -f s16le '" +
-                          raw + "'", dir);
+  const Outcome r =
+      shell("ffmpeg -v error -y -i '" + file + "' -map 0:a:0 -ac 1 -ar 44100 -f s16le '" + raw + "'", dir);
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string bytes = slurp(raw);
   std::vector<int16_t> s(bytes.size() / 2);
@@ -294,8 +309,8 @@ std::vector<int16_t> decodeAudio(const std::string& file, const std::string& dir
 
 // Lag (samples) within +-maxLag at which got[at..] best matches want[from..], and the
 // normalised correlation there.
-int bestLag(const std::vector<int16_t>& got, size_t at, const std::vector<int16_t>& want,
-            size_t from, int maxLag, double* correlation) {
+int bestLag(const std::vector<int16_t>& got, size_t at, const std::vector<int16_t>& want, size_t from,
+            int maxLag, double* correlation) {
   const int window = 4096;
   int best = 0;
   *correlation = -2;
@@ -317,8 +332,11 @@ TEST(CaptureVideo, LengthRateAndMusicInSyncAcrossTheLoop) {
   // The music (82.29 s) loops at show time 82.29: this clip hears its end and start.
   const Outcome r = capture("--fps 30 --start 80 --end 84 --video " + video, dir);
   ASSERT_EQ(r.status, 0) << r.err;
-  const Outcome probe = shell("ffprobe -v error -show_entries stream=codec_type,r_frame_rate,nb_frames"
-                          ":format=duration -of default=nw=1 '" + video + "'", dir);
+  const Outcome probe = shell(
+      "ffprobe -v error -show_entries stream=codec_type,r_frame_rate,nb_frames"
+      ":format=duration -of default=nw=1 '" +
+          video + "'",
+      dir);
   ASSERT_EQ(probe.status, 0) << probe.err;
   EXPECT_NE(probe.out.find("codec_type=video\nr_frame_rate=30/1\nnb_frames=120\n"), std::string::npos)
       << probe.out;
@@ -336,10 +354,10 @@ TEST(CaptureVideo, LengthRateAndMusicInSyncAcrossTheLoop) {
   for (double videoTime : {1.0, 3.0}) {
     const double musicTime = std::fmod(80.0 + videoTime, loop);
     double correlation;
-    const int lag = bestLag(heard, size_t(videoTime * 44100), music, size_t(musicTime * 44100),
-                            2205, &correlation);
+    const int lag =
+        bestLag(heard, size_t(videoTime * 44100), music, size_t(musicTime * 44100), 2205, &correlation);
     EXPECT_GT(correlation, 0.9) << "at video time " << videoTime << " s";
-    EXPECT_LE(std::abs(lag), 44) << "at video time " << videoTime
-                                 << " s the music is off by " << lag / 44.1 << " ms";
+    EXPECT_LE(std::abs(lag), 44) << "at video time " << videoTime << " s the music is off by " << lag / 44.1
+                                 << " ms";
   }
 }

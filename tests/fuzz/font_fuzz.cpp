@@ -35,8 +35,13 @@ static void describedFont(const uint8_t* data, size_t size, std::vector<unsigned
   pixels.resize(rowBytes * height);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = size > 7 ? data[7 + i % (size - 7)] : 0;
   if (data[5] & 1) palette.assign(768, data[6]);
-  fontImage = pngRawInfo{width, height, depth, (components % 2 == 0) ? 8u : 0u, components,
-                         pixels.empty() ? nullptr : pixels.data(), palette.empty() ? nullptr : palette.data()};
+  fontImage = pngRawInfo{width,
+                         height,
+                         depth,
+                         (components % 2 == 0) ? 8u : 0u,
+                         components,
+                         pixels.empty() ? nullptr : pixels.data(),
+                         palette.empty() ? nullptr : palette.data()};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

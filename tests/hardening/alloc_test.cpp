@@ -14,9 +14,9 @@
 #include <map>
 #include <string>
 
+#include "app/clock.h"
 #include "app/composer.h"
 #include "assets/assets.h"
-#include "app/clock.h"
 #include "glrig.h"
 #include "scroller/scroller.h"
 

@@ -12,10 +12,14 @@
 #include "assets/assets.h"
 #include "test_png.h"
 
-const char* const showFiles[8] = {
-    musicFileName,            showPictureFiles[0].name, showPictureFiles[1].name,
-    showPictureFiles[2].name, showPictureFiles[3].name, showPictureFiles[4].name,
-    showPictureFiles[5].name, showPictureFiles[6].name};
+const char* const showFiles[8] = {musicFileName,
+                                  showPictureFiles[0].name,
+                                  showPictureFiles[1].name,
+                                  showPictureFiles[2].name,
+                                  showPictureFiles[3].name,
+                                  showPictureFiles[4].name,
+                                  showPictureFiles[5].name,
+                                  showPictureFiles[6].name};
 
 namespace {
 
@@ -30,9 +34,8 @@ std::string readBytes(const std::string& path) {
 
 // A PNG with a diagonal pattern in every channel; palette images get a 4-entry
 // palette whose entry 3 is transparent.
-bool writePng(const std::string& path, int width, int height, int colourType, int depth,
-              bool interlaced) {
-  const int channels = colourType == PNG_COLOR_TYPE_RGB         ? 3
+bool writePng(const std::string& path, int width, int height, int colourType, int depth, bool interlaced) {
+  const int channels = colourType == PNG_COLOR_TYPE_RGB          ? 3
                        : colourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
                        : colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
                                                                  : 1;
@@ -40,8 +43,9 @@ bool writePng(const std::string& path, int width, int height, int colourType, in
   std::vector<uint8_t> pixels(rowBytes * height);
   for (int y = 0; y < height; ++y)
     for (size_t i = 0; i < rowBytes; ++i)
-      pixels[rowBytes * y + i] = png_byte(colourType == PNG_COLOR_TYPE_PALETTE ? ((i + y) / 4) % 4 * (depth == 8 ? 1 : 0x55)
-                                                                               : (i * 3 + y * 5) & 0xFF);
+      pixels[rowBytes * y + i] =
+          png_byte(colourType == PNG_COLOR_TYPE_PALETTE ? ((i + y) / 4) % 4 * (depth == 8 ? 1 : 0x55)
+                                                        : (i * 3 + y * 5) & 0xFF);
   const std::vector<uint8_t> palette = {255, 200, 0, 0, 128, 255, 255, 255, 255, 10, 20, 30};
   const std::vector<uint8_t> alpha = {255, 255, 128, 0};
   return writeTestPng(path, width, height, colourType, pixels, depth, interlaced, palette, alpha);

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/clock.h"
 #include "app/composer.h"
 #include "assets/assets.h"
-#include "app/clock.h"
 #include "audio/music.h"
 #include "bad_files.h"
 #include "glrig.h"
@@ -83,19 +83,22 @@ using Music = Folder;
 }  // namespace
 
 TEST_F(BadPictures, EachDamagedFileIsNamedOnceAndItsLayerDrawsUntextured) {
-  for (const char* kind : {"missing", "empty", "truncated", "text", "wav", "huge_header",
-                           "too_many_pixels", "zero_width", "bad_crc", "corrupt_data"}) {
+  for (const char* kind : {"missing", "empty", "truncated", "text", "wav", "huge_header", "too_many_pixels",
+                           "zero_width", "bad_crc", "corrupt_data"}) {
     writePictures(kind, kind);
     const std::string said = startUpAndDraw();
-    for (int i = 1; i < 8; ++i) EXPECT_EQ(linesNaming(said, showFiles[i]), 1) << kind << " " << showFiles[i] << ":\n" << said;
+    for (int i = 1; i < 8; ++i)
+      EXPECT_EQ(linesNaming(said, showFiles[i]), 1) << kind << " " << showFiles[i] << ":\n" << said;
     EXPECT_EQ(lineCount(said), 7) << kind << ":\n" << said;
-    for (unsigned name : {titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture})
+    for (unsigned name :
+         {titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture})
       EXPECT_EQ(name, 0u) << kind;
     EXPECT_EQ(fontImage.Data, nullptr) << kind;
     EXPECT_TRUE(bufferBlank()) << kind << ": no font, no letters";
     // Scene frame at 70 s: the logo's quad, untextured, is plain white.
     const Pixels p = readScreen();
-    EXPECT_EQ(std::vector<int>({p.r(600, 100), p.g(600, 100), p.b(600, 100)}), std::vector<int>({255, 255, 255}))
+    EXPECT_EQ(std::vector<int>({p.r(600, 100), p.g(600, 100), p.b(600, 100)}),
+              std::vector<int>({255, 255, 255}))
         << kind << ": logo corner";
   }
 }
@@ -107,7 +110,8 @@ TEST_F(BadPictures, SixteenBitInterlacedPaletteAndGreyAlphaLoadSilently) {
     writePictures(kind, fonts[i++]);
     const std::string said = startUpAndDraw();
     EXPECT_EQ(said, "") << kind;
-    for (unsigned name : {titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture})
+    for (unsigned name :
+         {titleTexture, layerTexture, writerTexture, logoTexture, footerTexture, cardsTexture})
       EXPECT_NE(name, 0u) << kind;
     scrollCursor = 0;
     typesetText("kessivar", -1);
@@ -116,8 +120,8 @@ TEST_F(BadPictures, SixteenBitInterlacedPaletteAndGreyAlphaLoadSilently) {
 }
 
 TEST_F(BadPictures, FontOfTheWrongLayoutSaysWhyAndTheScrollerStaysBlank) {
-  for (const char* kind : {"font_narrow", "font_wide", "font_short", "font_1bit", "font_rgb",
-                           "palette_trns", "grey_alpha", "deep"}) {
+  for (const char* kind : {"font_narrow", "font_wide", "font_short", "font_1bit", "font_rgb", "palette_trns",
+                           "grey_alpha", "deep"}) {
     writePictures("rgb", kind);
     const std::string said = startUpAndDraw();
     EXPECT_EQ(linesNaming(said, showPictureFiles[fontPicture].name), 1) << kind << ":\n" << said;
@@ -138,9 +142,19 @@ TEST_F(Music, DamagedFilesAndOtherEncodingsSayOneLinePlainSamplesPlay) {
     const char* kind;
     bool plays;
   };
-  for (Case c : {Case{"missing", false}, {"empty", false}, {"truncated", false}, {"text", false},
-                 {"png", false}, {"unknown_codec", false}, {"zero_length", false}, {"flac", false},
-                 {"stereo16", true}, {"mono", true}, {"8bit", true}, {"22050", true}, {"float", true}}) {
+  for (Case c : {Case{"missing", false},
+                 {"empty", false},
+                 {"truncated", false},
+                 {"text", false},
+                 {"png", false},
+                 {"unknown_codec", false},
+                 {"zero_length", false},
+                 {"flac", false},
+                 {"stereo16", true},
+                 {"mono", true},
+                 {"8bit", true},
+                 {"22050", true},
+                 {"float", true}}) {
     ASSERT_TRUE(writeMusic(musicFileName, c.kind)) << c.kind;
     testing::internal::CaptureStderr();
     openMusic();
@@ -152,7 +166,8 @@ TEST_F(Music, DamagedFilesAndOtherEncodingsSayOneLinePlainSamplesPlay) {
     if (c.plays) continue;
     EXPECT_EQ(linesNaming(said, musicFileName), 1) << c.kind << ":\n" << said;
     EXPECT_EQ(said.find(": not a WAV file of plain samples, the show runs silently\n") == std::string::npos,
-              c.kind == std::string("missing")) << said;
+              c.kind == std::string("missing"))
+        << said;
   }
 }
 

@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
+#include "app/clock.h"
 #include "app/composer.h"
 #include "assets/assets.h"
-#include "app/clock.h"
 #include "fonts.h"
 #include "glrig.h"
 
@@ -18,7 +18,8 @@ const uint64_t fourDaysMs = 4ull * 24 * 3600 * 1000;
 
 // The animation and layers below the scroller strip and above the footer.
 std::vector<uint8_t> middle(const Pixels& p) {
-  return std::vector<uint8_t>(p.rgb.begin() + size_t(11) * p.width * 3, p.rgb.begin() + size_t(416) * p.width * 3);
+  return std::vector<uint8_t>(p.rgb.begin() + size_t(11) * p.width * 3,
+                              p.rgb.begin() + size_t(416) * p.width * 3);
 }
 
 class LongRun : public ::testing::Test {
@@ -48,9 +49,11 @@ class LongRun : public ::testing::Test {
 // Single-precision show time has 32 ms steps at four days and 256 ms steps past 2^31 ms:
 // neighbouring 60 Hz frames would show the very same picture.
 TEST_F(LongRun, NeighbouringFramesDifferAtFourDaysAndPastTheClockMarks) {
-  for (uint64_t start : {uint64_t(40000), fourDaysMs, (uint64_t(1) << 31) + 5000, (uint64_t(1) << 32) + 5000}) {
+  for (uint64_t start :
+       {uint64_t(40000), fourDaysMs, (uint64_t(1) << 31) + 5000, (uint64_t(1) << 32) + 5000}) {
     resetComposer();
-    walk(double(start - 6000), double(start));  // reach the mark by walking, so a 32-bit wrap is crossed frame by frame
+    walk(double(start - 6000),
+         double(start));  // reach the mark by walking, so a 32-bit wrap is crossed frame by frame
     int same = 0;
     std::vector<uint8_t> before;
     for (int k = 0; k < 30; ++k) {
@@ -66,7 +69,8 @@ TEST_F(LongRun, NeighbouringFramesDifferAtFourDaysAndPastTheClockMarks) {
 // The scroller moves 1 or 2 columns per 60 Hz frame, 100 per second, however long the
 // show has run, across the scene-time period and the 32-bit clock's wrap.
 TEST_F(LongRun, ScrollerKeepsItsPaceForDays) {
-  for (uint64_t start : {uint64_t(20000), fourDaysMs - 2500, (uint64_t(1) << 31) - 2500, (uint64_t(1) << 32) - 2500}) {
+  for (uint64_t start :
+       {uint64_t(20000), fourDaysMs - 2500, (uint64_t(1) << 31) - 2500, (uint64_t(1) << 32) - 2500}) {
     resetComposer();
     useSolidFont();
     double ms = walk(double(start - 3000), double(start));
@@ -107,7 +111,8 @@ TEST_F(LongRun, RateKeepsReRolling) {
     for (uint64_t t = start; t < start + 60000; t += 250) {
       frame(20000, uint32_t(t));
       if (animationRate != rate) {
-        if (changes > 0) shortest = std::min(shortest, t - lastChange), longest = std::max(longest, t - lastChange);
+        if (changes > 0)
+          shortest = std::min(shortest, t - lastChange), longest = std::max(longest, t - lastChange);
         ++changes;
         lastChange = t;
         rate = animationRate;
@@ -124,7 +129,7 @@ TEST_F(LongRun, RateKeepsReRolling) {
 // they would have shown anyway.
 TEST_F(LongRun, MinuteLongStopCatchesUpInOneFrame) {
   for (uint64_t ms = 26000; ms < 30000; ms += 17) frame(ms, 0);  // ticks held: rate 5
-  frame(90000, 0);  // the show clock on by a minute
+  frame(90000, 0);                                               // the show clock on by a minute
   const std::vector<uint8_t> jumped = middle(readScreen());
   EXPECT_GE(scrollCursor, 0);
   EXPECT_LE(scrollCursor, 709);

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "glrig.h"
 #include "images/images.h"
 #include "screen/quad.h"
-#include "glrig.h"
 
 namespace {
 
@@ -101,7 +101,8 @@ TEST_F(Images, TransparencyModes) {
   EXPECT_EQ(p.b(10, 10), 0);
 
   // Half-transparent green blends; an RGB file in alpha mode is opaque.
-  ASSERT_TRUE(writeTestPng("half_green.png", 4, 4, PNG_COLOR_TYPE_RGB_ALPHA, solidRgba(4, 4, 0, 255, 0, 128)));
+  ASSERT_TRUE(
+      writeTestPng("half_green.png", 4, 4, PNG_COLOR_TYPE_RGB_ALPHA, solidRgba(4, 4, 0, 255, 0, 128)));
   p = drawTexture(bind("half_green.png", PNG_ALPHA), 0, 0, 64, 64);
   EXPECT_NEAR(p.g(10, 10), 128, 2);
   EXPECT_NEAR(p.r(10, 10), 127, 2);

@@ -8,10 +8,10 @@
 #include <cstdlib>
 
 #include "assets/assets.h"
-#include "screen/quad.h"
 #include "glrig.h"
 #include "layers/layers.h"
 #include "layers/timing.h"
+#include "screen/quad.h"
 
 namespace {
 
@@ -44,16 +44,19 @@ int mismatches(const Pixels& p, int x0, int y0, int x1, int y1, int tol, F want)
       bool off = false;
       for (int k = 0; k < 3; ++k) off |= std::abs(got[k] - w[k]) > tol;
       if (off && bad++ == 0)
-        ADD_FAILURE() << "pixel (" << x << ", " << y << ") expected " << w[0] << "," << w[1]
-                      << "," << w[2] << " got " << got[0] << "," << got[1] << "," << got[2];
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") expected " << w[0] << "," << w[1] << "," << w[2]
+                      << " got " << got[0] << "," << got[1] << "," << got[2];
     }
   return bad;
 }
 
-Rgb scaled(Rgb c, float a) { return {int(std::lround(c[0] * a)), int(std::lround(c[1] * a)), int(std::lround(c[2] * a))}; }
+Rgb scaled(Rgb c, float a) {
+  return {int(std::lround(c[0] * a)), int(std::lround(c[1] * a)), int(std::lround(c[2] * a))};
+}
 
 const Rgb black = {0, 0, 0};
-const Rgb cardColour[6] = {{230, 40, 40}, {40, 230, 40}, {40, 40, 230}, {230, 230, 40}, {40, 230, 230}, {230, 40, 230}};
+const Rgb cardColour[6] = {{230, 40, 40},  {40, 230, 40},  {40, 40, 230},
+                           {230, 230, 40}, {40, 230, 230}, {230, 40, 230}};
 
 // Band k of the strip image: a colour of its own for each of the 52 bands.
 Rgb bandColour(int band) { return {40 + 4 * band, 250 - 3 * band, band % 2 ? 250 : 120}; }
@@ -97,9 +100,11 @@ TEST_F(Layers, TitleAddsBarLightOverCentredPictureAndFades) {
     const float b = titleBrightness(t), peak[3] = {0.8f * b, 0.7f * b, 0.3f * b};
     auto want = [&](int x, int y) {
       float light = 0;  // sum of the bars' triangular profiles at the pixel centre
-      for (int i = 0; i < 6; ++i) light += std::max(0.0f, 1 - std::fabs(y + 0.5f - titleBarTop(i, t) - 16) / 16);
+      for (int i = 0; i < 6; ++i)
+        light += std::max(0.0f, 1 - std::fabs(y + 0.5f - titleBarTop(i, t) - 16) / 16);
       Rgb c;
-      for (int k = 0; k < 3; ++k) c[k] = std::min(255, int(std::lround((x < 320 ? 40 : 200) * b + 255 * peak[k] * light)));
+      for (int k = 0; k < 3; ++k)
+        c[k] = std::min(255, int(std::lround((x < 320 ? 40 : 200) * b + 255 * peak[k] * light)));
       return c;
     };
     EXPECT_EQ(mismatches(p, 0, 0, 640, 480, 3, want), 0) << "title at t " << t;
@@ -118,18 +123,24 @@ TEST_F(Layers, CardsSlideUpFromTheirOwnAtlasCells) {
     return cardColour[card];
   });
   ASSERT_NE(cardsTexture, 0u);
-  struct Case { float s; int card, top; float opacity; };
+  struct Case {
+    float s;
+    int card, top;
+    float opacity;
+  };
   const Case cases[] = {{17, 0, 60, 1}, {16.5f, 0, 165, 1}, {23, 0, 60, 0.25f}, {27, 1, 60, 1},
-                        {35, 2, 60, 1}, {43, 3, 60, 1}, {52, 4, 60, 1}, {111, 4, 60, 0.25f}};
+                        {35, 2, 60, 1}, {43, 3, 60, 1},     {52, 4, 60, 1},     {111, 4, 60, 0.25f}};
   for (const Case& c : cases) {
     enterOverlays();
     drawSlideshow(c.s);
     leaveOverlays();
     const Pixels p = readScreen();
     const Rgb card = scaled(cardColour[c.card], c.opacity);
-    EXPECT_EQ(mismatches(p, 0, 0, 640, 480, 1, [&](int x, int y) {
-                return x < 256 && y >= c.top && y < c.top + 364 ? card : black;
-              }), 0) << "card " << c.card << " at s " << c.s;
+    EXPECT_EQ(
+        mismatches(p, 0, 0, 640, 480, 1,
+                   [&](int x, int y) { return x < 256 && y >= c.top && y < c.top + 364 ? card : black; }),
+        0)
+        << "card " << c.card << " at s " << c.s;
   }
   enterOverlays();
   drawSlideshow(16);  // arrives hidden below the bottom edge
@@ -150,9 +161,12 @@ TEST_F(Layers, LayerPictureFadesInCentredAndPhaseOneDrawsNothing) {
     glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
     leaveOverlays();
     const float opacity = s == 0.5f ? 0.5f : s == 4.0f ? 1.0f : 0.0f;
-    EXPECT_EQ(mismatches(readScreen(), 0, 0, 640, 480, 1, [&](int x, int y) {
-                return x >= 64 && x < 576 && y >= 144 && y < 400 ? scaled(grey, opacity) : black;
-              }), 0) << "s " << s;
+    EXPECT_EQ(mismatches(readScreen(), 0, 0, 640, 480, 1,
+                         [&](int x, int y) {
+                           return x >= 64 && x < 576 && y >= 144 && y < 400 ? scaled(grey, opacity) : black;
+                         }),
+              0)
+        << "s " << s;
     if (s == 14.5f) {
       EXPECT_EQ(colour[3], 0.5625f) << "phase 1 still sets alpha fo^2";
     }
@@ -169,10 +183,13 @@ TEST_F(Layers, WriterBlockAtRestShowsItsBands) {
     enterOverlays();
     drawWriterStrips(s);
     leaveOverlays();
-    EXPECT_EQ(mismatches(readScreen(), 0, 0, 640, 480, 0, [&](int x, int y) {
-                const bool in = x >= 300 && x < 556 && y >= 200 && y < 340;
-                return in ? bandColour(7 * (phase - 1) + (y - 200) / 20) : black;
-              }), 0) << "block " << phase - 1 << " at s " << s;
+    EXPECT_EQ(mismatches(readScreen(), 0, 0, 640, 480, 0,
+                         [&](int x, int y) {
+                           const bool in = x >= 300 && x < 556 && y >= 200 && y < 340;
+                           return in ? bandColour(7 * (phase - 1) + (y - 200) / 20) : black;
+                         }),
+              0)
+        << "block " << phase - 1 << " at s " << s;
   }
 }
 
@@ -180,7 +197,10 @@ TEST_F(Layers, WriterBlockAtRestShowsItsBands) {
 // lies over it up to x 568.42).
 TEST_F(Layers, WriterStripsPartlyOffScreenAreClipped) {
   writerTexture = bindTestImage("writer.png", 256, 1024, [](int, int y) { return bandColour(y / 20); });
-  struct Case { float s; int x0, x1; };
+  struct Case {
+    float s;
+    int x0, x1;
+  };
   for (const Case& c : {Case{8.2f, 0, 221}, Case{15.6f, 569, 640}}) {
     enterOverlays();
     drawWriterStrips(c.s);

@@ -68,7 +68,8 @@ TEST_F(Screen, FooterFillsBottomRowsAndRepeatsItsEdgeColumns) {
     }
   ASSERT_TRUE(writeTestPng("footer_test.png", 512, 64, PNG_COLOR_TYPE_RGB, rgb));
   pngInfo info;
-  footerTexture = pngBind("footer_test.png", PNG_NOMIPMAPS, PNG_SOLID, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  footerTexture =
+      pngBind("footer_test.png", PNG_NOMIPMAPS, PNG_SOLID, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
   ASSERT_NE(footerTexture, 0u);
   glClear(GL_COLOR_BUFFER_BIT);
   drawFooterAndScroller(0.0f);

@@ -19,9 +19,11 @@ TEST(Glyphs, CaseFoldsAndOnlyLettersAndDigitsHaveGlyphs) {
 // Each glyph typeset alone at column 0 from a font whose bytes name their column.
 TEST(Glyphs, EachGlyphCopiesItsFontColumnsAndAdvancesWidthPlusOne) {
   useNumberedFont();
-  const struct { char ch; int first, width; } cases[] = {
-      {'0', 0, 4}, {'i', 87, 2}, {'k', 94, 5}, {'m', 99, 6}, {'l', 105, 4}, {'n', 109, 5},
-      {'t', 139, 4}, {'v', 148, 6}, {'w', 154, 8}, {'z', 173, 5}, {'M', 99, 6}, {'L', 105, 4}};
+  const struct {
+    char ch;
+    int first, width;
+  } cases[] = {{'0', 0, 4},   {'i', 87, 2},  {'k', 94, 5},  {'m', 99, 6},  {'l', 105, 4}, {'n', 109, 5},
+               {'t', 139, 4}, {'v', 148, 6}, {'w', 154, 8}, {'z', 173, 5}, {'M', 99, 6},  {'L', 105, 4}};
   for (const auto& g : cases) {
     memset(scrollBuffer, 0, sizeof scrollBuffer);
     scrollCursor = 0;
@@ -118,18 +120,20 @@ TEST(BlockMove, RowsZeroToNineMoveAsOneRunAndRowsTenToFifteenStay) {
 }
 
 TEST(FontCheck, UnusableFontsGiveBlanksAndOneLineOnStderr) {
-  const struct { unsigned width, height, depth, components; bool palette; } bad[] = {
-      {512, 64, 8, 1, false}, {1024, 9, 8, 1, false}, {1024, 16, 8, 3, false},
-      {1024, 16, 8, 2, false}, {1024, 16, 4, 1, false}, {1024, 16, 8, 1, true}};
+  const struct {
+    unsigned width, height, depth, components;
+    bool palette;
+  } bad[] = {{512, 64, 8, 1, false},  {1024, 9, 8, 1, false},  {1024, 16, 8, 3, false},
+             {1024, 16, 8, 2, false}, {1024, 16, 4, 1, false}, {1024, 16, 8, 1, true}};
   static unsigned char pixels[1024 * 64 * 3];
   memset(pixels, 200, sizeof pixels);
   for (const auto& f : bad) {
-    fontImage = pngRawInfo{f.width, f.height, f.depth, 0, f.components, pixels,
-                           f.palette ? pixels : nullptr};
+    fontImage = pngRawInfo{f.width, f.height, f.depth, 0, f.components, pixels, f.palette ? pixels : nullptr};
     testing::internal::CaptureStderr();
     resetScroller();
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said.rfind(std::string("kessivar: ") + showPictureFiles[fontPicture].name + ": ", 0), 0u) << said;
+    EXPECT_EQ(said.rfind(std::string("kessivar: ") + showPictureFiles[fontPicture].name + ": ", 0), 0u)
+        << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     typesetText("Kessivar 2002", -1);
     for (unsigned char b : scrollBuffer) ASSERT_EQ(b, 0) << f.width << "x" << f.height;

@@ -74,8 +74,8 @@ TEST(Oscillator, PlaysInTuneWithinACent) {
       std::vector<float> x = oscillate(waves[w], want, sampleRate);
       double got = measuredHz(x);
       double cents = 1200.0 * std::log2(got / want);
-      EXPECT_LT(std::fabs(cents), 1.0) << names[w] << " note " << note << ": want " << want
-                                       << " Hz, got " << got << " Hz (" << cents << " cents)";
+      EXPECT_LT(std::fabs(cents), 1.0) << names[w] << " note " << note << ": want " << want << " Hz, got "
+                                       << got << " Hz (" << cents << " cents)";
     }
   }
 }
@@ -199,7 +199,8 @@ TEST(Mastering, LoudnessReadsLikeTheStandard) {
   // A tone at a quarter of the sample rate, sampled 45 degrees off its crests:
   // every sample is at -3 dB, the wave itself reaches 0 dB between them.
   std::vector<float> q(2 * 4400);  // whole periods: the buffer is read as a loop
-  for (size_t i = 0; i < q.size() / 2; ++i) q[2 * i] = q[2 * i + 1] = float(std::sin(pi / 2 * double(i) + pi / 4));
+  for (size_t i = 0; i < q.size() / 2; ++i)
+    q[2 * i] = q[2 * i + 1] = float(std::sin(pi / 2 * double(i) + pi / 4));
   EXPECT_NEAR(peakDbfs(q), -3.01, 0.01);
   EXPECT_NEAR(truePeakDbfs(q), 0.0, 0.1);
 }

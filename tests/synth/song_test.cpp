@@ -39,10 +39,19 @@ double stepQuantile(const std::vector<int16_t>& s, int channel, int order, doubl
 }
 
 // A two-bar song whose only note starts late in the last bar and rings on.
-const Instrument testPad = {.name = "pad", .wave1 = waveSaw, .unison = 1, .width = 0.5f, .baseNote = 57,
-                            .amp = {0.05f, 0.5f, 0.8f, 1.5f}, .filter = filterLow, .cutoff = 2000,
-                            .q = 0.707f, .filterEnv = {0.001f, 0.1f, 0, 0.1f}, .volume = 0.5f,
-                            .delaySend = 0.3f, .reverbSend = 0.5f};
+const Instrument testPad = {.name = "pad",
+                            .wave1 = waveSaw,
+                            .unison = 1,
+                            .width = 0.5f,
+                            .baseNote = 57,
+                            .amp = {0.05f, 0.5f, 0.8f, 1.5f},
+                            .filter = filterLow,
+                            .cutoff = 2000,
+                            .q = 0.707f,
+                            .filterEnv = {0.001f, 0.1f, 0, 0.1f},
+                            .volume = 0.5f,
+                            .delaySend = 0.3f,
+                            .reverbSend = 0.5f};
 const Track testTrack[] = {{"pad", "pad", 2}};
 const Pattern testPatterns[] = {{"late", ". . . . . . . . . . . . A3 . . ."}};
 const OrderRow testOrder[] = {{{""}}, {{"late"}}};
@@ -50,10 +59,21 @@ const OrderRow testOrder[] = {{{""}}, {{"late"}}};
 // A song of one instrument with the show's effect settings, `bars` bars of `order`.
 Song oneInstrumentSong(const Instrument* instrument, const Track* track, const Pattern* patterns,
                        const OrderRow* order, int bars) {
-  return {.samplesPerRow = 4725, .instruments = instrument, .instrumentCount = 1, .tracks = track,
-          .trackCount = 1, .patterns = patterns, .patternCount = 1, .order = order, .orderCount = bars,
-          .delayRows = 3.0f, .delayFeedback = 0.4f, .reverbRoom = 0.7f, .reverbDamp = 0.4f,
-          .reverbLevel = 1.0f, .delayLevel = 0.8f};
+  return {.samplesPerRow = 4725,
+          .instruments = instrument,
+          .instrumentCount = 1,
+          .tracks = track,
+          .trackCount = 1,
+          .patterns = patterns,
+          .patternCount = 1,
+          .order = order,
+          .orderCount = bars,
+          .delayRows = 3.0f,
+          .delayFeedback = 0.4f,
+          .reverbRoom = 0.7f,
+          .reverbDamp = 0.4f,
+          .reverbLevel = 1.0f,
+          .delayLevel = 0.8f};
 }
 
 Song testSong() { return oneInstrumentSong(&testPad, testTrack, testPatterns, testOrder, 2); }
@@ -104,14 +124,24 @@ TEST(SongData, NoteAtTheEndRingsOnIntoTheStart) {
   EXPECT_GT(startPower / 4410, 1e-4) << "release and reverb tail wrapped to the start";
   // And the seam is as smooth as the signal around it.
   float seam = std::fabs(x[0] - x[2 * (frames - 1)]), around = 0;
-  for (long i = frames - 200; i < frames; ++i) around = std::max(around, std::fabs(x[2 * i] - x[2 * (i - 1)]));
-  EXPECT_LE(seam, 1.5f * around) << "step across the loop point " << seam << ", largest step before it " << around;
+  for (long i = frames - 200; i < frames; ++i)
+    around = std::max(around, std::fabs(x[2 * i] - x[2 * (i - 1)]));
+  EXPECT_LE(seam, 1.5f * around) << "step across the loop point " << seam << ", largest step before it "
+                                 << around;
 }
 
 TEST(SongData, NotesSoundAtTheirPitchOnTheirRows) {
-  const Instrument sine = {.name = "sine", .wave1 = waveSine, .unison = 1, .width = 0.5f, .baseNote = 60,
-                           .amp = {0.001f, 0.1f, 1.0f, 0.005f}, .filter = filterLow, .cutoff = 20000,
-                           .q = 0.707f, .filterEnv = {0.001f, 0.1f, 0, 0.1f}, .volume = 0.5f};
+  const Instrument sine = {.name = "sine",
+                           .wave1 = waveSine,
+                           .unison = 1,
+                           .width = 0.5f,
+                           .baseNote = 60,
+                           .amp = {0.001f, 0.1f, 1.0f, 0.005f},
+                           .filter = filterLow,
+                           .cutoff = 20000,
+                           .q = 0.707f,
+                           .filterEnv = {0.001f, 0.1f, 0, 0.1f},
+                           .volume = 0.5f};
   const Track track[] = {{"sine", "sine", 2}};
   const Pattern pattern[] = {{"tune", ". . . . A4 . . = . . . . C#5 . Bb3:3 ="}};
   const OrderRow order[] = {{{"tune"}}};

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   snprintf(command, sizeof command, "\"%s\" %s", argc > 2 ? argv[2] : "", argc > 3 ? argv[3] : "");
   if (argc < 3 || !CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &start, &child)) return 1;
   for (int i = 0; i < 300 && !FindWindowA(NULL, "Kessivar 2002 - 01.-04. August 2002"); ++i) Sleep(100);
-  Sleep(500); /* a few frames into the show */
+  Sleep(500);                        /* a few frames into the show */
   SetConsoleCtrlHandler(NULL, TRUE); /* the event reaches this program too: ignored here */
   GenerateConsoleCtrlEvent((DWORD)atoi(argv[1]), 0);
   DWORD code = STILL_ACTIVE;

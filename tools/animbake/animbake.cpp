@@ -29,16 +29,24 @@ struct Options {
 bool readCommandLine(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--sheet" && i + 1 < argc) o.sheetPath = argv[++i];
-    else if (a == "--source-sheet" && i + 1 < argc) o.sourceSheetPath = argv[++i];
-    else if (a == "--frames" && i + 1 < argc) o.framesDir = argv[++i];
-    else if (a == "--quiet") o.quiet = true;
-    else if (a == "--compare-plain") o.comparePlain = true;
-    else if (a == "--preview" && i + 1 < argc) o.previewStep = std::max(1, std::atoi(argv[++i]));
-    else if (o.outPath.empty() && a[0] != '-') o.outPath = a;
+    if (a == "--sheet" && i + 1 < argc)
+      o.sheetPath = argv[++i];
+    else if (a == "--source-sheet" && i + 1 < argc)
+      o.sourceSheetPath = argv[++i];
+    else if (a == "--frames" && i + 1 < argc)
+      o.framesDir = argv[++i];
+    else if (a == "--quiet")
+      o.quiet = true;
+    else if (a == "--compare-plain")
+      o.comparePlain = true;
+    else if (a == "--preview" && i + 1 < argc)
+      o.previewStep = std::max(1, std::atoi(argv[++i]));
+    else if (o.outPath.empty() && a[0] != '-')
+      o.outPath = a;
     else {
-      std::fprintf(stderr, "usage: animbake OUT.cpp [--sheet PNG] [--source-sheet PNG] "
-                           "[--frames DIR] [--preview STEP] [--compare-plain] [--quiet]\n");
+      std::fprintf(stderr,
+                   "usage: animbake OUT.cpp [--sheet PNG] [--source-sheet PNG] "
+                   "[--frames DIR] [--preview STEP] [--compare-plain] [--quiet]\n");
       return false;
     }
   }

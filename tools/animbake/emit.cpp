@@ -20,7 +20,10 @@ void writeBytes(std::ostringstream& out, const std::vector<std::array<uint8_t, N
   for (const auto& r : records)
     for (size_t i = 0; i < N; ++i) {
       const std::string v = std::to_string(int(r[i])) + ",";
-      if (column + int(v.size()) > 96) { out << "\n"; column = 0; }
+      if (column + int(v.size()) > 96) {
+        out << "\n";
+        column = 0;
+      }
       out << (column == 0 ? "  " : " ") << v;
       column += int(v.size()) + (column == 0 ? 2 : 1);
     }

@@ -12,7 +12,7 @@
 // (y, x), each with the cube colour of the source under it; triangles as three
 // ascending vertex indices and a cube colour, sorted.
 struct StoredFrame {
-  std::vector<std::array<uint8_t, 3>> vertices;  // grid x, grid y, cube colour
+  std::vector<std::array<uint8_t, 3>> vertices;   // grid x, grid y, cube colour
   std::vector<std::array<uint8_t, 4>> triangles;  // index, index, index, cube colour
 };
 

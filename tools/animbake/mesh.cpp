@@ -21,7 +21,7 @@ using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
 using Delaunay = CGAL::Delaunay_triangulation_2<Kernel>;
 
 constexpr int W = sceneWidth, H = sceneHeight;
-constexpr int maxVertices = 241;        // indices are bytes; the format's own ceiling
+constexpr int maxVertices = 241;         // indices are bytes; the format's own ceiling
 constexpr int maxStoredTriangles = 240;  // non-black triangles kept per frame
 constexpr double stopError = 2.5e6;      // stop when no triangle's squared error exceeds it
 
@@ -29,7 +29,9 @@ int cubeLevel(double value) { return std::clamp(int(std::lround(value / 51.0)), 
 
 // The colour the show draws for cube value c, decoded as the renderer decodes it.
 void cubeRgb(int c, uint8_t* rgb) {
-  rgb[0] = uint8_t(cubeChannel(c, 36)); rgb[1] = uint8_t(cubeChannel(c, 6)); rgb[2] = uint8_t(cubeChannel(c, 1));
+  rgb[0] = uint8_t(cubeChannel(c, 36));
+  rgb[1] = uint8_t(cubeChannel(c, 6));
+  rgb[2] = uint8_t(cubeChannel(c, 1));
 }
 
 // Calls visitRun(py, lo, hi) for every row py whose pixels lo..hi (and no others) have
@@ -40,10 +42,16 @@ void cubeRgb(int c, uint8_t* rgb) {
 template <class VisitRun>
 void rasteriseRuns(const std::array<GridPoint, 3>& c, VisitRun&& visitRun) {
   int64_t x[3], y[3];
-  for (int i = 0; i < 3; ++i) { x[i] = int64_t(2) * W * c[i].x; y[i] = int64_t(2) * H * c[i].y; }
+  for (int i = 0; i < 3; ++i) {
+    x[i] = int64_t(2) * W * c[i].x;
+    y[i] = int64_t(2) * H * c[i].y;
+  }
   int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (y[1] - y[0]) * (x[2] - x[0]);
   if (area == 0) return;
-  if (area < 0) { std::swap(x[1], x[2]); std::swap(y[1], y[2]); }
+  if (area < 0) {
+    std::swap(x[1], x[2]);
+    std::swap(y[1], y[2]);
+  }
   const int64_t scale = 2 * 255;
   auto pixelLo = [&](int64_t v) { return int(std::max<int64_t>(0, (v / 255 - 1) / 2)); };
   auto floorDiv = [](int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };  // b > 0
@@ -59,9 +67,12 @@ void rasteriseRuns(const std::array<GridPoint, 3>& c, VisitRun&& visitRun) {
       // The edge function at the centre of pixel px, cx = scale * px + 255, is
       // w = base - dy * scale * px. Inside: w > 0, or w == 0 on a left or top edge.
       const int64_t base = dx * (cy - y[a]) - dy * (255 - x[a]);
-      if (dy > 0) hi = std::min(hi, floorDiv(base, dy * scale));           // w >= 0
-      else if (dy < 0) lo = std::max(lo, floorDiv(-base, -dy * scale) + 1);  // w > 0
-      else if (!(base > 0 || (base == 0 && dx < 0))) hi = lo - 1;            // row outside
+      if (dy > 0)
+        hi = std::min(hi, floorDiv(base, dy * scale));  // w >= 0
+      else if (dy < 0)
+        lo = std::max(lo, floorDiv(-base, -dy * scale) + 1);  // w > 0
+      else if (!(base > 0 || (base == 0 && dx < 0)))
+        hi = lo - 1;  // row outside
     }
     if (lo <= hi) visitRun(py, int(lo), int(hi));
   }
@@ -98,10 +109,10 @@ struct RowSums {
 
 // How well one flat cube colour fits a triangle of the source, and where it fits worst.
 struct Fit {
-  double error = 0;     // sum of squared channel differences to the cube colour
-  int colour = 0;       // cube value of the pixels' mean colour
-  GridPoint worst{};    // grid point nearest the worst pixel, not a corner
-  bool searched = false;    // worst and splittable are known (findWorst has run)
+  double error = 0;       // sum of squared channel differences to the cube colour
+  int colour = 0;         // cube value of the pixels' mean colour
+  GridPoint worst{};      // grid point nearest the worst pixel, not a corner
+  bool searched = false;  // worst and splittable are known (findWorst has run)
   bool splittable = false;
 };
 
@@ -165,15 +176,16 @@ void findWorst(const Image& src, const std::array<GridPoint, 3>& c, bool cornerW
       near = std::min(near, dx * dx + dy * dy);
     }
     const double score = cornerWeight ? e * std::sqrt(near) : near > 0 ? e : 0;
-    if (score > worst) { worst = score; fit.worst = g; }
+    if (score > worst) {
+      worst = score;
+      fit.worst = g;
+    }
   });
   fit.splittable = worst > 0;
   fit.searched = true;
 }
 
-GridPoint gridOf(const Delaunay::Vertex_handle& v) {
-  return {int(v->point().x()), int(v->point().y())};
-}
+GridPoint gridOf(const Delaunay::Vertex_handle& v) { return {int(v->point().x()), int(v->point().y())}; }
 
 std::array<GridPoint, 3> cornersOf(const Delaunay::Face_handle& f) {
   std::array<GridPoint, 3> c = {gridOf(f->vertex(0)), gridOf(f->vertex(1)), gridOf(f->vertex(2))};
@@ -199,7 +211,9 @@ Image renderSource(int frame) {
       uint32_t p;
       std::memcpy(&p, data + size_t(y) * stride + x * 4, 4);
       uint8_t* o = &img[(size_t(y) * W + x) * 3];
-      o[0] = uint8_t(p >> 16); o[1] = uint8_t(p >> 8); o[2] = uint8_t(p);
+      o[0] = uint8_t(p >> 16);
+      o[1] = uint8_t(p >> 8);
+      o[2] = uint8_t(p);
     }
   cairo_surface_destroy(surface);
   return img;
@@ -249,9 +263,8 @@ std::vector<Triangle> triangulateGreedy(const Image& src, bool cornerWeight) {
     const auto c = cornersOf(f);
     mesh.push_back({c, fits.at(c).colour});
   }
-  std::sort(mesh.begin(), mesh.end(), [](const Triangle& a, const Triangle& b) {
-    return a.corner < b.corner;
-  });
+  std::sort(mesh.begin(), mesh.end(),
+            [](const Triangle& a, const Triangle& b) { return a.corner < b.corner; });
   return mesh;
 }
 

@@ -47,7 +47,10 @@ void reportFrame(int frame, const Image& src, const std::vector<Triangle>& mesh,
   int shot = 0;
   while (shot + 1 < shotCount && frame >= shots[shot + 1].first) ++shot;
   for (Tally* t : {&shotTally[shot], &all}) {
-    t->adaptive += ea; t->grid += eg; t->plain += ep; ++t->frames;
+    t->adaptive += ea;
+    t->grid += eg;
+    t->plain += ep;
+    ++t->frames;
   }
   const size_t n = stored.triangles.size();
   totalTriangles += n;
@@ -61,10 +64,11 @@ void reportFrame(int frame, const Image& src, const std::vector<Triangle>& mesh,
 
 void printReport(bool comparePlain) {
   if (all.frames == 0) return;
-  std::printf("animbake: %d frames, %zu triangles (%zu..%zu per frame), %zu vertices, "
-              "%zu bytes of tables, %.0f%% of the area lit\n",
-              all.frames, totalTriangles, minTriangles, maxTriangles, totalVertices,
-              totalTriangles * 4 + totalVertices * 3, 100.0 * litShare / all.frames);
+  std::printf(
+      "animbake: %d frames, %zu triangles (%zu..%zu per frame), %zu vertices, "
+      "%zu bytes of tables, %.0f%% of the area lit\n",
+      all.frames, totalTriangles, minTriangles, maxTriangles, totalVertices,
+      totalTriangles * 4 + totalVertices * 3, 100.0 * litShare / all.frames);
   std::printf("  PSNR vs source  adaptive       grid       gain%s\n", comparePlain ? "  unweighted" : "");
   for (int s = 0; s < shotCount; ++s) printRow(shots[s].name, shotTally[s], comparePlain);
   printRow("overall", all, comparePlain);

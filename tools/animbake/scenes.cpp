@@ -25,7 +25,10 @@ void setGrey(cairo_t* cr, double v) { cairo_set_source_rgb(cr, v, v, v); }
 void setRed(cairo_t* cr, double v) { cairo_set_source_rgb(cr, v, 0, 0); }
 
 double clamp01(double v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
-double smooth(double v) { v = clamp01(v); return v * v * (3 - 2 * v); }
+double smooth(double v) {
+  v = clamp01(v);
+  return v * v * (3 - 2 * v);
+}
 double mix(double a, double b, double t) { return a + (b - a) * t; }
 
 void disc(cairo_t* cr, double x, double y, double r) {
@@ -46,10 +49,10 @@ void segment(cairo_t* cr, Point a, Point b, double width) {
 // A figure's pose: angles in radians, 0 pointing straight down, positive swinging
 // towards the way the figure faces.
 struct Pose {
-  double lean;              // torso tilt forward from upright
-  double thigh[2], knee[2];   // thigh angle; knee bend (shin swings back by it)
-  double arm[2], elbow[2];    // upper-arm angle; elbow bend (forearm swings forward)
-  double sword;             // angle of the blade held in hand 0
+  double lean;               // torso tilt forward from upright
+  double thigh[2], knee[2];  // thigh angle; knee bend (shin swings back by it)
+  double arm[2], elbow[2];   // upper-arm angle; elbow bend (forearm swings forward)
+  double sword;              // angle of the blade held in hand 0
   bool holdsSword;
 };
 
@@ -59,8 +62,8 @@ Point step(Point p, double angle, double length, double facing) {
 
 // A ninja of height h (pixels) with hips at (x, y), facing +1 right or -1 left, all in
 // the current source colour; sashRed > 0 adds a red sash whose tails wave with phase.
-void drawNinja(cairo_t* cr, Point hip, double h, double facing, const Pose& pose,
-               double sashRed, double phase) {
+void drawNinja(cairo_t* cr, Point hip, double h, double facing, const Pose& pose, double sashRed,
+               double phase) {
   const Point neck = {hip.x + facing * std::sin(pose.lean) * 0.30 * h,
                       hip.y - std::cos(pose.lean) * 0.30 * h};
   const Point head = {neck.x + facing * std::sin(pose.lean) * 0.09 * h,
@@ -105,9 +108,9 @@ void drawNinja(cairo_t* cr, Point hip, double h, double facing, const Pose& pose
       cairo_move_to(cr, knot.x, knot.y);
       const double len = (0.35 + 0.08 * t) * h;
       const double wave = std::sin(phase + t * 1.7) * 0.08 * h;
-      cairo_curve_to(cr, knot.x - facing * len * 0.4, knot.y + wave + 0.03 * h,
-                     knot.x - facing * len * 0.7, knot.y - wave + 0.06 * h * t,
-                     knot.x - facing * len, knot.y + wave * 1.3 + 0.05 * h * (t + 1));
+      cairo_curve_to(cr, knot.x - facing * len * 0.4, knot.y + wave + 0.03 * h, knot.x - facing * len * 0.7,
+                     knot.y - wave + 0.06 * h * t, knot.x - facing * len,
+                     knot.y + wave * 1.3 + 0.05 * h * (t + 1));
       cairo_stroke(cr);
     }
   }
@@ -148,10 +151,14 @@ void drawMoon(cairo_t* cr, int f, int n) {
   const double open = std::sin(pi * clamp01(s * 1.2));
   Pose pose{};
   pose.lean = mix(0.15, 0.75, s);
-  pose.thigh[0] = mix(0.3, 1.5, open);  pose.knee[0] = mix(1.6, 1.3, open);
-  pose.thigh[1] = mix(-0.2, -0.9, open); pose.knee[1] = mix(1.2, 0.3, open);
-  pose.arm[0] = mix(1.0, 2.2, open);    pose.elbow[0] = 0.3;
-  pose.arm[1] = mix(-0.4, -1.3, open);  pose.elbow[1] = 0.4;
+  pose.thigh[0] = mix(0.3, 1.5, open);
+  pose.knee[0] = mix(1.6, 1.3, open);
+  pose.thigh[1] = mix(-0.2, -0.9, open);
+  pose.knee[1] = mix(1.2, 0.3, open);
+  pose.arm[0] = mix(1.0, 2.2, open);
+  pose.elbow[0] = 0.3;
+  pose.arm[1] = mix(-0.4, -1.3, open);
+  pose.elbow[1] = 0.4;
   pose.sword = pose.arm[0] + 0.5;
   pose.holdsSword = true;
   cairo_set_source_rgb(cr, 0, 0, 0);
@@ -165,7 +172,7 @@ void drawShuriken(cairo_t* cr, int f, int n) {
   setRed(cr, 1.0);
   disc(cr, sx, sy, sr);
   // Black mountains cut the sun's lower edge.
-  static const Point ridge[] = {{0, 380}, {110, 330}, {200, 360}, {330, 290}, {400, 345},
+  static const Point ridge[] = {{0, 380},   {110, 330}, {200, 360}, {330, 290}, {400, 345},
                                 {470, 320}, {540, 360}, {640, 330}, {640, 480}, {0, 480}};
   cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_new_path(cr);
@@ -184,12 +191,16 @@ void drawShuriken(cairo_t* cr, int f, int n) {
     const Point right = {cx + 0.3 * r * std::cos(a + pi / 4), cy + 0.3 * r * std::sin(a + pi / 4)};
     setGrey(cr, 1.0);
     cairo_new_path(cr);
-    cairo_move_to(cr, cx, cy); cairo_line_to(cr, left.x, left.y); cairo_line_to(cr, tip.x, tip.y);
+    cairo_move_to(cr, cx, cy);
+    cairo_line_to(cr, left.x, left.y);
+    cairo_line_to(cr, tip.x, tip.y);
     cairo_close_path(cr);
     cairo_fill(cr);
     setGrey(cr, 0.6);
     cairo_new_path(cr);
-    cairo_move_to(cr, cx, cy); cairo_line_to(cr, tip.x, tip.y); cairo_line_to(cr, right.x, right.y);
+    cairo_move_to(cr, cx, cy);
+    cairo_line_to(cr, tip.x, tip.y);
+    cairo_line_to(cr, right.x, right.y);
     cairo_close_path(cr);
     cairo_fill(cr);
   }
@@ -220,11 +231,20 @@ void drawShoji(cairo_t* cr, int f, int n) {
   Pose pose{};
   const double swing = 0.55 * (walk < 1 ? 1 : 0);
   pose.lean = 0.08;
-  pose.thigh[0] = swing * std::sin(phase);  pose.knee[0] = 0.25 + 0.4 * std::max(0.0, std::cos(phase));
-  pose.thigh[1] = -pose.thigh[0];           pose.knee[1] = 0.25 + 0.4 * std::max(0.0, -std::cos(phase));
-  if (walk >= 1) { pose.thigh[0] = 0.35; pose.thigh[1] = -0.3; pose.knee[0] = 0.3; pose.knee[1] = 0.2; }
-  pose.arm[0] = mix(-swing * std::sin(phase), 2.9, raise);  pose.elbow[0] = mix(0.3, 0.2, raise);
-  pose.arm[1] = mix(swing * std::sin(phase), 2.7, raise);   pose.elbow[1] = mix(0.3, 0.4, raise);
+  pose.thigh[0] = swing * std::sin(phase);
+  pose.knee[0] = 0.25 + 0.4 * std::max(0.0, std::cos(phase));
+  pose.thigh[1] = -pose.thigh[0];
+  pose.knee[1] = 0.25 + 0.4 * std::max(0.0, -std::cos(phase));
+  if (walk >= 1) {
+    pose.thigh[0] = 0.35;
+    pose.thigh[1] = -0.3;
+    pose.knee[0] = 0.3;
+    pose.knee[1] = 0.2;
+  }
+  pose.arm[0] = mix(-swing * std::sin(phase), 2.9, raise);
+  pose.elbow[0] = mix(0.3, 0.2, raise);
+  pose.arm[1] = mix(swing * std::sin(phase), 2.7, raise);
+  pose.elbow[1] = mix(0.3, 0.4, raise);
   pose.sword = pose.arm[0] + 0.3;
   pose.holdsSword = raise > 0.02;
   cairo_set_source_rgb(cr, 0, 0, 0);
@@ -321,8 +341,10 @@ void drawYear(cairo_t* cr, int f, int) {
   for (int side = 0; side < 2; ++side) {
     cairo_save(cr);
     clipSide(cr, side == 0);
-    if (flash) cairo_set_source_rgb(cr, 0, 0, 0);
-    else setGrey(cr, side == 0 ? 1.0 : 0.8);
+    if (flash)
+      cairo_set_source_rgb(cr, 0, 0, 0);
+    else
+      setGrey(cr, side == 0 ? 1.0 : 0.8);
     const double sign = side == 0 ? -1 : 1;
     strokeYear(cr, sign * d, sign * d * 0.2 + (side == 0 ? -d * 0.25 : 0));
     cairo_restore(cr);
@@ -368,8 +390,8 @@ void drawYear(cairo_t* cr, int f, int) {
 }  // namespace
 
 void drawSceneFrame(cairo_t* cr, int frame) {
-  static void (*const drawShot[shotCount])(cairo_t*, int, int) = {drawMoon, drawShuriken,
-                                                                   drawShoji, drawYear};
+  static void (*const drawShot[shotCount])(cairo_t*, int, int) = {drawMoon, drawShuriken, drawShoji,
+                                                                  drawYear};
   cairo_save(cr);
   cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_paint(cr);

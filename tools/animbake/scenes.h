@@ -2,7 +2,7 @@
 #pragma once
 #include <cairo.h>
 
-constexpr int sceneWidth = 640;   // source frame size in pixels, the show's screen
+constexpr int sceneWidth = 640;  // source frame size in pixels, the show's screen
 constexpr int sceneHeight = 480;
 constexpr int sceneFrameCount = 200;
 

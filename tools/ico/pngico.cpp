@@ -1,8 +1,8 @@
 // pngico IN.png OUT.ico: wraps a PNG picture of at most 256x256 pixels, as it is, in an
 // icon file with that one image (the Windows program's icon).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <algorithm>
 #include <vector>
 
 static void put16(std::vector<unsigned char>& out, uint32_t v) {
@@ -43,10 +43,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<unsigned char> ico;
-  put16(ico, 0);  // reserved
-  put16(ico, 1);  // an icon
-  put16(ico, 1);  // one image
-  ico.push_back(width & 0xff);   // 256 is written as 0
+  put16(ico, 0);                // reserved
+  put16(ico, 1);                // an icon
+  put16(ico, 1);                // one image
+  ico.push_back(width & 0xff);  // 256 is written as 0
   ico.push_back(height & 0xff);
   ico.push_back(0);  // no palette
   ico.push_back(0);  // reserved

@@ -34,19 +34,19 @@ Layout para(int length, int trailing) { return {nullptr, length, trailing}; }
 // The scroller's timing rests on these: 1512 blank columns before the first paragraph,
 // 1566 between passes, the separators' widths.
 const std::vector<Layout> layout = {
-    text(blank42), text(blank42), text(blank42), text(blank42), text(blank42), text(blank42),
-    para(89, 1),   para(64, 0),   text(blank6),  para(138, 0),  text(dash3),   text(dash3),
-    text(dash3),   para(37, 0),   text(blank6),  para(30, 4),   para(26, 0),   text(blank6),
-    para(33, 0),   text(dash1),   text(dash1),   text(dash1),   para(395, 0),  text(dash1),
-    text(dash1),   text(dash1),   para(161, 0),  text(dash1),   text(dash1),   text(dash1),
-    para(337, 0),  text(dashSpace), text(dashSpace), text(dashSpace), para(557, 3), text(dash1),
-    text(dash1),   text(dash1),   para(93, 4),   para(716, 3),  text(dash1),   text(dash1),
-    text(dash1),   para(318, 10), para(84, 1),   para(82, 1),   para(85, 1),   para(84, 1),
-    para(79, 1),   para(81, 1),   para(82, 1),   para(81, 1),   para(72, 0),   text(dash2),
-    text(dash2),   text(dash2),   para(80, 1),   para(76, 1),   para(78, 1),   para(82, 1),
-    para(42, 0),   text(dash2),   text(dash2),   text(dash2),   para(86, 1),   para(73, 1),
-    para(72, 1),   text(blank6),  para(73, 1),   text(blank6),  para(80, 1),   para(81, 1),
-    para(17, 0),   text(blank6),  text("---"),
+    text(blank42), text(blank42),   text(blank42),   text(blank42),   text(blank42), text(blank42),
+    para(89, 1),   para(64, 0),     text(blank6),    para(138, 0),    text(dash3),   text(dash3),
+    text(dash3),   para(37, 0),     text(blank6),    para(30, 4),     para(26, 0),   text(blank6),
+    para(33, 0),   text(dash1),     text(dash1),     text(dash1),     para(395, 0),  text(dash1),
+    text(dash1),   text(dash1),     para(161, 0),    text(dash1),     text(dash1),   text(dash1),
+    para(337, 0),  text(dashSpace), text(dashSpace), text(dashSpace), para(557, 3),  text(dash1),
+    text(dash1),   text(dash1),     para(93, 4),     para(716, 3),    text(dash1),   text(dash1),
+    text(dash1),   para(318, 10),   para(84, 1),     para(82, 1),     para(85, 1),   para(84, 1),
+    para(79, 1),   para(81, 1),     para(82, 1),     para(81, 1),     para(72, 0),   text(dash2),
+    text(dash2),   text(dash2),     para(80, 1),     para(76, 1),     para(78, 1),   para(82, 1),
+    para(42, 0),   text(dash2),     text(dash2),     text(dash2),     para(86, 1),   para(73, 1),
+    para(72, 1),   text(blank6),    para(73, 1),     text(blank6),    para(80, 1),   para(81, 1),
+    para(17, 0),   text(blank6),    text("---"),
 };
 
 constexpr unsigned char oUmlaut = 0xF6;
@@ -57,8 +57,8 @@ bool fail(const std::string& message) {
 }
 
 bool allowed(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-         c == oUmlaut || (c != 0 && std::strchr(" !&'(),-./:;*", c) != nullptr);
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == oUmlaut ||
+         (c != 0 && std::strchr(" !&'(),-./:;*", c) != nullptr);
 }
 
 // The file's UTF-8 o-umlaut (C3 B6) becomes the one Latin-1 byte; any other byte above
@@ -104,8 +104,7 @@ bool readEntries(const char* path, std::vector<std::string>& entries) {
     if (closed) return fail(where() + "text after the entry's closing '|'");
     if (!toLatin1(raw, lineNumber, line)) return false;
     const size_t bar = line.find('|');
-    if (bar != std::string::npos && bar + 1 != line.size())
-      return fail(where() + "'|' must end the line");
+    if (bar != std::string::npos && bar + 1 != line.size()) return fail(where() + "'|' must end the line");
     if (!current.empty()) {
       if (line[0] == ' ') return fail(where() + "a continued line may not begin with a space");
       current += ' ';
@@ -143,8 +142,7 @@ bool checkEntry(size_t index, const std::string& s, int& umlauts) {
     return true;
   }
   if (int(s.size()) != want.length)
-    return fail(name + std::to_string(s.size()) + " characters, must have " +
-                std::to_string(want.length));
+    return fail(name + std::to_string(s.size()) + " characters, must have " + std::to_string(want.length));
   if (s[0] == ' ') return fail(name + "a paragraph may not begin with a space");
   if (trailingSpaces(s) != want.trailing)
     return fail(name + "ends in " + std::to_string(trailingSpaces(s)) + " spaces, must end in " +
@@ -175,8 +173,7 @@ std::string describe(size_t index) {
   const Layout& l = layout[index];
   if (l.exact) return std::to_string(l.length) + " characters, all shown blank";
   return std::to_string(l.length) + " characters" +
-         (l.trailing ? ", " + std::to_string(l.trailing) + " trailing space" +
-                           (l.trailing > 1 ? "s" : "")
+         (l.trailing ? ", " + std::to_string(l.trailing) + " trailing space" + (l.trailing > 1 ? "s" : "")
                      : "");
 }
 

@@ -11,9 +11,9 @@ namespace synth {
 
 namespace {
 constexpr double pi = 3.14159265358979323846;
-constexpr int controlBlock = 32;       // samples between pitch/cutoff/duck updates
-constexpr double duckSeconds = 0.22;   // length of the dip after each kick
-constexpr double duckAttack = 0.004;   // the dip's way down: fast, but not a click
+constexpr int controlBlock = 32;      // samples between pitch/cutoff/duck updates
+constexpr double duckSeconds = 0.22;  // length of the dip after each kick
+constexpr double duckAttack = 0.004;  // the dip's way down: fast, but not a click
 constexpr const char* duckSource = "kick";
 // Stereo width, 0 = mono .. 1 = hard left/right: of the unison copies of a
 // voice, of the delay's ping-pong and of the reverb. Kept modest so the mix
@@ -50,8 +50,10 @@ bool parseCell(const std::string& tok, int baseNote, Cell& c) {
   if (body.size() < 2 || body[0] < 'A' || body[0] > 'G') return false;
   int note = steps[body[0] - 'A'];
   size_t i = 1;
-  if (body[i] == '#') note++, i++;
-  else if (body[i] == 'b') note--, i++;
+  if (body[i] == '#')
+    note++, i++;
+  else if (body[i] == 'b')
+    note--, i++;
   if (i + 1 != body.size() || !std::isdigit(uint8_t(body[i]))) return false;
   c.note = uint8_t(note + 12 * (body[i] - '0' + 1));
   return true;
@@ -134,17 +136,17 @@ std::string buildScore(const Song& song, Score& score) {
 // ---- voices ----------------------------------------------------------------------
 
 struct Voice {
-  bool active;      // sounding (until its amp envelope finishes)
-  long age;         // samples since the note started; used to pick a voice to steal
-  double note;      // MIDI note
-  float velocity;   // 0..1
-  long gateLeft;    // samples until an automatic release; < 0 when none pending
-  float drop;       // current pitch drop, semitones
-  float noise;      // current noise level
-  Osc osc[3];       // unison copies of wave1: centre, left, right
+  bool active;     // sounding (until its amp envelope finishes)
+  long age;        // samples since the note started; used to pick a voice to steal
+  double note;     // MIDI note
+  float velocity;  // 0..1
+  long gateLeft;   // samples until an automatic release; < 0 when none pending
+  float drop;      // current pitch drop, semitones
+  float noise;     // current noise level
+  Osc osc[3];      // unison copies of wave1: centre, left, right
   Osc osc2, noiseOsc;
   Env amp, fenv;
-  Svf filter[2];    // left/centre and right
+  Svf filter[2];  // left/centre and right
 };
 
 void voiceStart(Voice& v, const Instrument& ins, const Cell& c, uint32_t seed) {
@@ -197,16 +199,15 @@ float saturate(float x, float drive) {
 
 // Everything that holds for one control block of a voice.
 struct BlockParams {
-  double hz;               // main oscillator pitch
-  float detune;            // frequency ratio of the right copy (left uses its inverse)
-  float gainL, gainR;      // pan, volume, velocity and duck together, at the block start
-  float stepL, stepR;      // gain change per sample, so the duck moves without zipper steps
+  double hz;           // main oscillator pitch
+  float detune;        // frequency ratio of the right copy (left uses its inverse)
+  float gainL, gainR;  // pan, volume, velocity and duck together, at the block start
+  float stepL, stepR;  // gain change per sample, so the duck moves without zipper steps
 };
 
 // One control block (n <= controlBlock samples) of a voice, added into the
 // interleaved stereo buffer `out`.
-void voiceBlock(Voice& v, const Instrument& ins, const BlockParams& p, float cutoffOct, int n,
-                float* out) {
+void voiceBlock(Voice& v, const Instrument& ins, const BlockParams& p, float cutoffOct, int n, float* out) {
   float cutoff = ins.cutoff * std::exp2(cutoffOct + ins.filterEnvOctaves * v.fenv.level +
                                         ins.keyTrack * float(v.note - 60.0) / 12.0f);
   bool wide = ins.unison > 1;
@@ -307,8 +308,7 @@ float sweepOffset(const Song& song, int t, long row) {
 // Applies the cells of one row to every track. Rows go on past the order list's end,
 // pass after pass: each pass plays the same cells, sweeps and noise, and at its start
 // every note still held from the pass before is released.
-void playRow(const Song& song, const Score& score, long row, std::vector<TrackState>& ts,
-             long& kickAge) {
+void playRow(const Song& song, const Score& score, long row, std::vector<TrackState>& ts, long& kickAge) {
   const long rows = long(song.orderCount) * rowsPerBar, r = row % rows;
   const int kick = findTrack(song, duckSource);
   for (int t = 0; t < song.trackCount; ++t) {
@@ -347,7 +347,9 @@ void renderRow(const Song& song, const Score& score, int t, long row, long kickA
   }
 }
 
-int16_t pcm16Sample(float x) { return int16_t(std::clamp(std::lround(double(x) * 32767.0), -32768L, 32767L)); }
+int16_t pcm16Sample(float x) {
+  return int16_t(std::clamp(std::lround(double(x) * 32767.0), -32768L, 32767L));
+}
 
 void putLe(std::vector<uint8_t>& b, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
@@ -378,7 +380,8 @@ void nextRow(SongStream& s) {
   s.row++;
   s.rowPos = 0;
   s.kickAge = std::min(s.kickAge + song.samplesPerRow, 1L << 30);
-  for (std::vector<float>* b : {&s.bus.dry, &s.bus.delay, &s.bus.reverb}) std::fill(b->begin(), b->end(), 0.0f);
+  for (std::vector<float>* b : {&s.bus.dry, &s.bus.delay, &s.bus.reverb})
+    std::fill(b->begin(), b->end(), 0.0f);
   playRow(song, s.score, s.row, s.ts, s.kickAge);
   for (int t = 0; t < song.trackCount; ++t)
     if (s.solo < 0 || t == s.solo) renderRow(song, s.score, t, s.row, s.kickAge, s.ts[t], s.bus);
@@ -408,7 +411,8 @@ void mixFrames(SongStream& s, float* out, long frames) {
 
 // Mastering: `frames` frames of mix, in place, times gain and through the limiter.
 void masterFrames(Limiter& limiter, float gain, float* buf, long frames) {
-  for (long i = 0; i < 2 * frames; i += 2) limiterStep(limiter, buf[i] * gain, buf[i + 1] * gain, buf[i], buf[i + 1]);
+  for (long i = 0; i < 2 * frames; i += 2)
+    limiterStep(limiter, buf[i] * gain, buf[i + 1] * gain, buf[i], buf[i + 1]);
 }
 
 void limiterFor(Limiter& limiter, const MasterSettings& s) {
@@ -523,9 +527,9 @@ std::vector<uint8_t> wavBytes(const std::vector<float>& stereo) {
   for (char ch : std::string("RIFF")) b.push_back(uint8_t(ch));
   putLe(b, 36 + dataBytes, 4);
   for (char ch : std::string("WAVEfmt ")) b.push_back(uint8_t(ch));
-  putLe(b, 16, 4);                  // fmt chunk size
-  putLe(b, 1, 2);                   // PCM
-  putLe(b, 2, 2);                   // channels
+  putLe(b, 16, 4);  // fmt chunk size
+  putLe(b, 1, 2);   // PCM
+  putLe(b, 2, 2);   // channels
   putLe(b, sampleRate, 4);
   putLe(b, sampleRate * 2 * 2, 4);  // bytes per second
   putLe(b, 4, 2);                   // bytes per frame

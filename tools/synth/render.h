@@ -11,8 +11,8 @@
 namespace synth {
 
 struct MasterSettings {
-  double targetLufs = -14.0;   // integrated loudness of the finished loop (measureMasterGain)
-  double ceilingDbfs = -1.3;   // true peak (4x oversampled) after limiting
+  double targetLufs = -14.0;  // integrated loudness of the finished loop (measureMasterGain)
+  double ceilingDbfs = -1.3;  // true peak (4x oversampled) after limiting
 };
 
 // Empty if the song can be played; otherwise one line naming the first fault

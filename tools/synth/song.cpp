@@ -189,21 +189,26 @@ const Sweep sweeps[] = {
 }  // namespace
 
 const Song ninjaSong = {
-  .samplesPerRow = 4725,  // 140 BPM
-  .instruments = instruments, .instrumentCount = int(std::size(instruments)),
-  .tracks = tracks, .trackCount = int(std::size(tracks)),
-  .patterns = patterns, .patternCount = int(std::size(patterns)),
-  .order = order, .orderCount = int(std::size(order)),
-  .sweeps = sweeps, .sweepCount = int(std::size(sweeps)),
-  .delayRows = 3.0f,  // a dotted eighth
-  .delayFeedback = 0.42f,
-  .reverbRoom = 0.75f,
-  .reverbDamp = 0.45f,
-  .reverbLevel = 1.0f,
-  .delayLevel = 0.8f,
-  // Brings the loop to -14 LUFS after the limiter; the song's tests keep it equal to what
-  // measureMasterGain finds.
-  .masterGain = 0x1.32ad12p-1f,  // 0.598976672, measured by synth --gain
+    .samplesPerRow = 4725,  // 140 BPM
+    .instruments = instruments,
+    .instrumentCount = int(std::size(instruments)),
+    .tracks = tracks,
+    .trackCount = int(std::size(tracks)),
+    .patterns = patterns,
+    .patternCount = int(std::size(patterns)),
+    .order = order,
+    .orderCount = int(std::size(order)),
+    .sweeps = sweeps,
+    .sweepCount = int(std::size(sweeps)),
+    .delayRows = 3.0f,  // a dotted eighth
+    .delayFeedback = 0.42f,
+    .reverbRoom = 0.75f,
+    .reverbDamp = 0.45f,
+    .reverbLevel = 1.0f,
+    .delayLevel = 0.8f,
+    // Brings the loop to -14 LUFS after the limiter; the song's tests keep it equal to what
+    // measureMasterGain finds.
+    .masterGain = 0x1.32ad12p-1f,  // 0.598976672, measured by synth --gain
 };
 
 }  // namespace synth

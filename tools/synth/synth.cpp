@@ -9,7 +9,6 @@ namespace synth {
 namespace {
 constexpr double pi = 3.14159265358979323846;
 
-
 }  // namespace
 
 double noteToHz(double note) { return 440.0 * std::pow(2.0, (note - 69.0) / 12.0); }
@@ -18,14 +17,12 @@ double noteToHz(double note) { return 440.0 * std::pow(2.0, (note - 69.0) / 12.0
 
 void rngInit(Rng& r, uint32_t seed) { r.state = seed ? seed : 0x9e3779b9u; }
 
-
 // ---- oscillator --------------------------------------------------------------
 
 void oscInit(Osc& o, double startPhase, uint32_t seed) {
   o.phase = detail::wrapPhase(startPhase);
   rngInit(o.rng, seed);
 }
-
 
 // ---- envelope ----------------------------------------------------------------
 
@@ -42,10 +39,11 @@ void envInit(Env& e) {
 }
 
 void envGate(Env& e, bool on) {
-  if (on) e.stage = envAttack;
-  else if (e.stage != envIdle) e.stage = envRelease;
+  if (on)
+    e.stage = envAttack;
+  else if (e.stage != envIdle)
+    e.stage = envRelease;
 }
-
 
 // ---- filter --------------------------------------------------------------------
 
@@ -63,7 +61,6 @@ void svfTune(Svf& f, float cutoffHz, float q) {
   f.a2 = float(g * a1);
   f.a3 = float(g * g * a1);
 }
-
 
 // ---- delay ---------------------------------------------------------------------
 
@@ -169,8 +166,13 @@ void kWeighting(Biquad& shelf, Biquad& highPass) {
   double vh = std::pow(10.0, 3.999843853973347 / 20.0);
   double vb = std::pow(vh, 0.4996667741545416);
   double a0 = 1.0 + k / q + k * k;
-  shelf = {(vh + vb * k / q + k * k) / a0, 2.0 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0,
-           2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0, 0.0, 0.0};
+  shelf = {(vh + vb * k / q + k * k) / a0,
+           2.0 * (k * k - vh) / a0,
+           (vh - vb * k / q + k * k) / a0,
+           2.0 * (k * k - 1.0) / a0,
+           (1.0 - k / q + k * k) / a0,
+           0.0,
+           0.0};
   k = std::tan(pi * 38.13547087602444 / fs);
   q = 0.5003270373238773;
   a0 = 1.0 + k / q + k * k;

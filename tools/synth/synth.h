@@ -79,9 +79,9 @@ inline float envStep(Env& e, const EnvShape& s);
 // Band-pass peaks at 0 dB at the cutoff; higher q narrows it.
 enum FilterMode : uint8_t { filterLow, filterHigh, filterBand };
 struct Svf {
-  float ic1, ic2;     // integrator states
-  float a1, a2, a3;   // coefficients from svfTune
-  float k;            // 1 / q
+  float ic1, ic2;    // integrator states
+  float a1, a2, a3;  // coefficients from svfTune
+  float k;           // 1 / q
 };
 void svfInit(Svf& f);
 void svfTune(Svf& f, float cutoffHz, float q);  // cutoff clamped to 10 Hz .. 0.45 * sampleRate
@@ -106,13 +106,13 @@ void delayStep(Delay& d, float inL, float inR, float& outL, float& outR);
 // side, the right side tuned slightly apart from the left for width.
 constexpr int reverbCombs = 8, reverbAllpasses = 4;
 struct Reverb {
-  std::vector<float> comb[2][reverbCombs];     // comb delay lines per side
+  std::vector<float> comb[2][reverbCombs];  // comb delay lines per side
   std::vector<float> allpass[2][reverbAllpasses];
   int combPos[2][reverbCombs];
   int allpassPos[2][reverbAllpasses];
-  float combLp[2][reverbCombs];                // damping filter states
-  float feedback;                              // comb feedback 0..0.98 (room size)
-  float damp;                                  // 0..1, high-frequency damping
+  float combLp[2][reverbCombs];  // damping filter states
+  float feedback;                // comb feedback 0..0.98 (room size)
+  float damp;                    // 0..1, high-frequency damping
 };
 void reverbInit(Reverb& r, float roomSize, float damp);  // roomSize 0..1
 void reverbStep(Reverb& r, float inL, float inR, float& outL, float& outR);
@@ -144,9 +144,9 @@ struct Limiter {
   std::vector<float> gain;     // ring: the gain after recovery, for the box average
   int64_t fed;                 // frames fed so far
   int64_t queueHead, queueTail;
-  double gainSum;              // sum of the `gain` ring
-  double g;                    // gain of the latest frame, recovering towards 1
-  double recover;              // share of the way back to 1 per frame
+  double gainSum;  // sum of the `gain` ring
+  double g;        // gain of the latest frame, recovering towards 1
+  double recover;  // share of the way back to 1 per frame
   float ceiling;
   int lookahead;
 };
@@ -189,8 +189,12 @@ inline float rngNext(Rng& r) {
   double t = o.phase;
   float y = 0.0f;
   switch (w) {
-    case waveSine: y = float(std::sin(6.283185307179586 * t)); break;
-    case waveSaw: y = float(2.0 * t - 1.0) - detail::polyBlep(t, dt); break;
+    case waveSine:
+      y = float(std::sin(6.283185307179586 * t));
+      break;
+    case waveSaw:
+      y = float(2.0 * t - 1.0) - detail::polyBlep(t, dt);
+      break;
     case wavePulse: {
       double pw = std::clamp(double(width), 0.05, 0.95);
       y = t < pw ? 1.0f : -1.0f;
@@ -198,8 +202,12 @@ inline float rngNext(Rng& r) {
       y -= detail::polyBlep(detail::wrapPhase(t - pw + 1.0), dt);
       break;
     }
-    case waveTriangle: y = float(t < 0.5 ? 4.0 * t - 1.0 : 3.0 - 4.0 * t); break;
-    case waveNoise: y = rngNext(o.rng); break;
+    case waveTriangle:
+      y = float(t < 0.5 ? 4.0 * t - 1.0 : 3.0 - 4.0 * t);
+      break;
+    case waveNoise:
+      y = rngNext(o.rng);
+      break;
   }
   o.phase = t + dt;
   if (o.phase >= 1.0) o.phase -= 1.0;
@@ -208,7 +216,8 @@ inline float rngNext(Rng& r) {
 
 [[gnu::always_inline]] inline float envStep(Env& e, const EnvShape& s) {
   switch (e.stage) {
-    case envIdle: return 0.0f;
+    case envIdle:
+      return 0.0f;
     case envAttack:
       e.level += s.attackStep;
       if (e.level >= 1.0f) {
@@ -235,9 +244,12 @@ inline float rngNext(Rng& r) {
   f.ic1 = 2.0f * v1 - f.ic1;
   f.ic2 = 2.0f * v2 - f.ic2;
   switch (m) {
-    case filterLow: return v2;
-    case filterBand: return f.k * v1;  // normalised: 0 dB at the centre
-    case filterHigh: return x - f.k * v1 - v2;
+    case filterLow:
+      return v2;
+    case filterBand:
+      return f.k * v1;  // normalised: 0 dB at the centre
+    case filterHigh:
+      return x - f.k * v1 - v2;
   }
   return v2;
 }

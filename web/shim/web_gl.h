@@ -10,7 +10,7 @@
 // only there while a primitive is open (a colour between vertices would be taken for
 // one more vertex attribute).
 inline GLfloat webColour[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // r, g, b, a in 0..1
-inline bool webInPrimitive;  // between glBegin and glEnd
+inline bool webInPrimitive;                              // between glBegin and glEnd
 
 inline void webSetColour(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
   webColour[0] = r;
@@ -52,9 +52,8 @@ inline void webEnd() {
 
 // 3. WebGL 1 takes luminance bytes only into a luminance texture, which samples as
 // (L, L, L, 1) just as the RGB texture the desktop makes of them.
-inline void webTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
-                          GLsizei height, GLint border, GLenum format, GLenum type,
-                          const void* pixels) {
+inline void webTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                          GLint border, GLenum format, GLenum type, const void* pixels) {
   if (format == GL_LUMINANCE) internalFormat = GL_LUMINANCE;
   glTexImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
 }
