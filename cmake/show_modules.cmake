@@ -24,7 +24,7 @@ set(SHOW_APP_SOURCES app/startup.cpp app/shell.cpp app/composer.cpp app/clock.cp
 # An offscreen OpenGL context through EGL: the capture, the pixel tests and the fuzzers.
 set(SHOW_OFFSCREEN_SOURCES app/offscreen.cpp)
 # kessivar-capture's own sources.
-set(SHOW_CAPTURE_SOURCES app/capture_main.cpp app/capture_options.cpp app/capture_output.cpp)
+set(SHOW_CAPTURE_SOURCES capture/main.cpp capture/options.cpp capture/output.cpp)
 foreach(_list IN ITEMS ${SHOW_MODULES} offscreen capture)
   string(TOUPPER ${_list} _list)
   list(TRANSFORM SHOW_${_list}_SOURCES PREPEND ${SHOW_SOURCE_DIR}/)

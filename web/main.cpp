@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/capture.h"
 #include "app/clock.h"
 #include "app/composer.h"
 #include "app/shell.h"
 #include "app/startup.h"
+#include "capture/capture.h"
 #include "scroller/scroller.h"
 #include "scroller/typeset.h"
 

@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/capture.h"
 #include "app/offscreen.h"
 #include "app/shell.h"
 #include "app/startup.h"
 #include "assets/assets.h"
 #include "assets/files.h"
+#include "capture/capture.h"
 
 static CaptureOptions options;                 // from the command line, then read only
 static int64_t firstFrame;                     // show frame number of the first captured frame

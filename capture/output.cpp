@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/capture.h"
+#include "capture/capture.h"
 
 bool openFrameDir(const std::string& dir) {
   for (size_t slash = dir.find('/', 1); slash != std::string::npos; slash = dir.find('/', slash + 1))

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/capture.h"
+#include "capture/capture.h"
 
 // The usage, with the default frame rate (showFrameRate) for its one %d.
 static const char* const captureHelp =
