@@ -102,7 +102,7 @@ void drawScene() {
 
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glScaled(640.0 / 255.0, 480.0 / 255.0, 1.0);
+  glScaled(screenWidth / 255.0, screenHeight / 255.0, 1.0);
   drawAnimationFrame(frame, 1.0f - fraction);
   drawAnimationFrame(frame + 1, fraction);
 

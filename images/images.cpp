@@ -5,7 +5,6 @@
 #include <png.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -37,30 +36,18 @@ static Decode decode;
 static unsigned char* uploadBuffer;
 static size_t uploadCapacity;
 
-double pictureStepSeconds[pictureStepCount];
+void (*onPictureStepEnd)(PictureStep step);
 
-static double stepStart;     // monotonic seconds when the current step began
-static double readingStart;  // pictureStepSeconds[pictureReading] when it began
-
-static double monotonicSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-// Adds the time since the step began, less the reading done meanwhile, to step, and
-// starts the next.
 static void endStep(PictureStep step) {
-  const double now = monotonicSeconds();
-  pictureStepSeconds[step] += now - stepStart - (pictureStepSeconds[pictureReading] - readingStart);
-  stepStart = now;
-  readingStart = pictureStepSeconds[pictureReading];
+  if (onPictureStepEnd) onPictureStepEnd(step);
 }
 
-// libpng's reads from decode.file, timed as the reading step; a short read is an error
+// libpng's reads from decode.file, which fall inside decoding; a short read is an error
 // with libpng's own words for it.
 static void onPngRead(png_structp png, png_bytep data, size_t length) {
-  const double start = monotonicSeconds();
+  endStep(pictureDecoding);
   const size_t got = fread(data, 1, length, decode.file);
-  pictureStepSeconds[pictureReading] += monotonicSeconds() - start;
+  endStep(pictureReading);
   if (got != length) png_error(png, "Read Error");
 }
 
@@ -136,8 +123,7 @@ void freeImageBuffer() {
 // (16-bit reduced to 8) in a block of its own. Returns false after saying why on stderr.
 static bool decodePng(const char* filename, bool widen, bool solid) {
   memset(&decode, 0, sizeof decode);
-  stepStart = monotonicSeconds();
-  readingStart = pictureStepSeconds[pictureReading];
+  endStep(pictureOutside);
   decode.file = fopen(filename, "rb");
   if (!decode.file) {
     report(filename, strerror(errno));
@@ -263,8 +249,12 @@ static unsigned textureSide(unsigned n, unsigned cap) {
   return side < cap ? side : cap;
 }
 
-unsigned pngBind(const char* filename, int, int trans, pngInfo* info, int wrapst, int minfilter,
+unsigned pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst, int minfilter,
                  int magfilter) {
+  if (mipmap != PNG_NOMIPMAPS) {
+    report(filename, "mipmaps are not made");
+    return 0;
+  }
   if (!decodePng(filename, true, trans == PNG_SOLID)) return 0;
   unsigned char table[256];
   if (gammaTable(decode.fileGamma, table)) applyGamma(table);

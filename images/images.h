@@ -28,10 +28,11 @@ constexpr int PNG_ALPHA = -2;  // keep the file's alpha (RGBA), or alpha 255 if 
 // before anything is allocated.
 constexpr unsigned pngMaxSide = 16384;
 
-// Seconds the loaders have spent in each step since the program started, on the
-// monotonic clock, for the start-up benchmark. Reading is libpng's reads from the file;
-// decoding is inflating and libpng's row conversion, which libpng does row by row.
+// The loaders' steps, for the start-up benchmark. Reading is libpng's reads from the file;
+// decoding is inflating and libpng's row conversion, which libpng does row by row, so the
+// two alternate. Outside is the time between one picture and the next.
 enum PictureStep {
+  pictureOutside,
   pictureReading,
   pictureDecoding,
   pictureGamma,
@@ -39,13 +40,15 @@ enum PictureStep {
   pictureUpload,
   pictureStepCount
 };
-extern double pictureStepSeconds[pictureStepCount];
+// Called, when set, as each step ends: the time since the previous call belongs to step.
+// Null unless a benchmark times the loader.
+extern void (*onPictureStepEnd)(PictureStep step);
 
 // Reads a PNG into memory without touching OpenGL. Returns 1, or 0 and leaves *raw
 // zeroed when the file is missing, unreadable or not a PNG.
 int pngLoadRaw(const char* filename, pngRawInfo* raw);
 
-// Creates a texture from a PNG: level 0 only (mipmap must be PNG_NOMIPMAPS), grey and
+// Creates a texture from a PNG: level 0 only (any other mipmap than PNG_NOMIPMAPS is refused), grey and
 // palette widened to RGBA (alpha 255 where the file has none), sizes raised to the next
 // power of two (capped at GL_MAX_TEXTURE_SIZE) by nearest-neighbour resampling, top row
 // first, the given wrap and filters. Returns the texture name, or 0 when loading fails

@@ -27,14 +27,14 @@ static void drawTitleBar(float y, float r, float g, float b) {
   glBegin(GL_QUADS);
   glColor3f(0, 0, 0);
   glVertex2f(0, y);
-  glVertex2f(640, y);
+  glVertex2f(screenWidth, y);
   glColor3f(r, g, b);
-  glVertex2f(640, y + 16);
+  glVertex2f(screenWidth, y + 16);
   glVertex2f(0, y + 16);
   glVertex2f(0, y + 16);
-  glVertex2f(640, y + 16);
+  glVertex2f(screenWidth, y + 16);
   glColor3f(0, 0, 0);
-  glVertex2f(640, y + 32);
+  glVertex2f(screenWidth, y + 32);
   glVertex2f(0, y + 32);
   glEnd();
 }

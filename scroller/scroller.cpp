@@ -154,7 +154,7 @@ void drawFooterAndScroller(float sceneTime) {
   advanceScroller(sceneTime);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, scrollWidth, scrollHeight, GL_LUMINANCE, GL_UNSIGNED_BYTE,
                   scrollBuffer);
-  drawQuad(0, 0, 640, 10, 0, 0.125f, 0.625f, 0.75f);  // buffer rows 2..11, columns 0..639
+  drawQuad(0, 0, screenWidth, 10, 0, 0.125f, 0.625f, 0.75f);  // buffer rows 2..11, columns 0..639
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);  // already off since the composer's switch: kept, the call sequence is fixed
 }
