@@ -1,11 +1,15 @@
 // Offscreen drawing for tests: a 640x480 (or other) OpenGL context on Mesa's software
 // rasteriser through EGL, no display needed, and pixel read-back.
 #pragma once
+#include <gtest/gtest.h>
+
+#include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "test_png.h"
+#include "test_files.h"
 
 // Creates and makes current an offscreen compatibility-profile context of the given
 // size and sets the show's virtual-screen projection (as onReshape does). Safe to call
@@ -24,6 +28,28 @@ struct Pixels {
 };
 
 Pixels readScreen();
+
+using Rgb = std::array<int, 3>;
+
+// Counts the pixels of the rectangle [x0, x1) x [y0, y1) further than tol in any channel
+// from want(x, y), and reports the first of them. A want whose red is negative matches
+// any pixel.
+template <typename F>
+int mismatches(const Pixels& p, int x0, int y0, int x1, int y1, int tol, F want) {
+  int bad = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) {
+      const Rgb w = want(x, y);
+      if (w[0] < 0) continue;
+      const Rgb got = {p.r(x, y), p.g(x, y), p.b(x, y)};
+      bool off = false;
+      for (int k = 0; k < 3; ++k) off |= std::abs(got[k] - w[k]) > tol;
+      if (off && bad++ == 0)
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") expected " << w[0] << "," << w[1] << "," << w[2]
+                      << " got " << got[0] << "," << got[1] << "," << got[2];
+    }
+  return bad;
+}
 
 // Writes the pixels as an RGB PNG (for looking at what a test saw).
 bool writePng(const std::string& path, const Pixels& pixels);

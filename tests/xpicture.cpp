@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "test_png.h"
+#include "test_files.h"
 
 namespace {
 
@@ -82,17 +82,13 @@ bool chooseRegion(Display* display, const char* which, const char* geometry, int
   return true;
 }
 
-// Mean absolute difference per colour sample between the image and an RGB PNG of its size.
+// Mean absolute difference per colour sample between the image and an 8-bit RGB PNG of its size
+// (as the capture writes them).
 double difference(XImage* image, int w, int h, const char* file) {
-  png_image png = {};
-  png.version = PNG_IMAGE_VERSION;
-  std::vector<uint8_t> rgb(size_t(w) * h * 3);
-  if (!png_image_begin_read_from_file(&png, file)) return -1;
-  png.format = PNG_FORMAT_RGB;
-  const bool read = int(png.width) == w && int(png.height) == h &&
-                    png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr);
-  png_image_free(&png);
-  if (!read) return -1;
+  const TestImage png = readTestPng(file);
+  if (png.width != w || png.height != h || png.colourType != PNG_COLOR_TYPE_RGB || png.bitDepth != 8)
+    return -1;
+  const std::vector<uint8_t>& rgb = png.pixels;
   uint64_t sum = 0;
   for (int i = 0; i < w * h; ++i) {
     const unsigned long pixel = XGetPixel(image, i % w, i / w);

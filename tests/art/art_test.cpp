@@ -11,59 +11,13 @@
 #include <vector>
 
 #include "assets/assets.h"
+#include "test_files.h"
 
 namespace {
 
-struct Image {
-  int width = 0;
-  int height = 0;
-  int colourType = -1;
-  int bitDepth = 0;
-  int channels = 0;
-  std::vector<unsigned char> pixels;  // rows top first, `channels` bytes per pixel
-
-  const unsigned char* at(int x, int y) const { return pixels.data() + ((size_t)y * width + x) * channels; }
-  int alpha(int x, int y) const { return channels == 4 ? at(x, y)[3] : 255; }
-};
-
-// Decodes an open PNG file as stored (no conversions); false if libpng rejects it.
-bool decodePng(FILE* file, Image& image) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    return false;
-  }
-  png_init_io(png, file);
-  png_read_info(png, info);
-  image.width = png_get_image_width(png, info);
-  image.height = png_get_image_height(png, info);
-  image.colourType = png_get_color_type(png, info);
-  image.bitDepth = png_get_bit_depth(png, info);
-  image.channels = png_get_channels(png, info);
-  const size_t rowBytes = png_get_rowbytes(png, info);
-  image.pixels.resize(rowBytes * image.height);
-  for (int y = 0; y < image.height; y++) png_read_row(png, image.pixels.data() + rowBytes * y, nullptr);
-  png_destroy_read_struct(&png, &info, nullptr);
-  return true;
-}
-
-// Reads a PNG file; width 0 when it is missing or unreadable.
-Image readPng(const std::string& path) {
-  Image image;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return image;
-  if (!decodePng(file, image)) image = Image{};
-  std::fclose(file);
-  return image;
-}
+using Image = TestImage;
 
 std::string showFile(const char* name) { return std::string(SHOW_DIR) + "/" + name; }
-
-std::vector<char> fileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Scroller glyph columns: glyph k is font columns bounds[k] .. bounds[k + 1] - 1. A copy
 // of the layout's (screen/layout.h) kept here on purpose, as an independent check: the
@@ -98,7 +52,7 @@ TEST(ArtFormats, EachPictureHasTheSizeAndPixelFormatTheLoaderNeeds) {
       {showPictureFiles[cardsPicture].name, 1024, 1024, PNG_COLOR_TYPE_RGB_ALPHA},
   };
   for (const Expected& e : expected) {
-    const Image image = readPng(showFile(e.name));
+    const Image image = readTestPng(showFile(e.name));
     EXPECT_EQ(image.width, e.width) << e.name;
     EXPECT_EQ(image.height, e.height) << e.name;
     EXPECT_EQ(image.colourType, e.colourType) << e.name << " colour type";
@@ -106,22 +60,8 @@ TEST(ArtFormats, EachPictureHasTheSizeAndPixelFormatTheLoaderNeeds) {
   }
 }
 
-TEST(ArtFormats, RepaintingGivesByteIdenticalFiles) {
-  std::filesystem::create_directories(SCRATCH_DIR);
-  const std::string command = std::string("\"") + ART_TOOL + "\" \"" + SCRATCH_DIR + "\"";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  for (const ShowPictureFile& file : showPictureFiles) {
-    const char* name = file.name;
-    const std::vector<char> built = fileBytes(showFile(name));
-    const std::vector<char> again = fileBytes(std::string(SCRATCH_DIR) + "/" + name);
-    EXPECT_FALSE(built.empty()) << name;
-    EXPECT_TRUE(built == again) << name << ": " << built.size() << " bytes built, " << again.size()
-                                << " bytes repainted, contents differ";
-  }
-}
-
 TEST(ArtFont, InkOnlyInShownRowsAndGlyphColumns) {
-  const Image font = readPng(showFile(showPictureFiles[fontPicture].name));
+  const Image font = readTestPng(showFile(showPictureFiles[fontPicture].name));
   ASSERT_EQ(font.width, 1024);
   ASSERT_GE(font.height, 10);
   int strayInk = 0;
@@ -137,7 +77,7 @@ TEST(ArtFont, InkOnlyInShownRowsAndGlyphColumns) {
 
 TEST(ArtFont, EveryGlyphFillsItsColumnsEdgeToEdge) {
   // A blank first or last column would show as a double gap in the scroller.
-  const Image font = readPng(showFile(showPictureFiles[fontPicture].name));
+  const Image font = readTestPng(showFile(showPictureFiles[fontPicture].name));
   ASSERT_GE(font.height, 10);
   auto columnInk = [&](int x) {
     int ink = 0;
@@ -153,7 +93,7 @@ TEST(ArtFont, EveryGlyphFillsItsColumnsEdgeToEdge) {
 }
 
 TEST(ArtFont, GlyphsOfEqualWidthAreAllDifferent) {
-  const Image font = readPng(showFile(showPictureFiles[fontPicture].name));
+  const Image font = readTestPng(showFile(showPictureFiles[fontPicture].name));
   ASSERT_GE(font.height, 10);
   auto shape = [&](int k) {
     std::string bits;
@@ -170,7 +110,7 @@ TEST(ArtFont, GlyphsOfEqualWidthAreAllDifferent) {
 }
 
 TEST(ArtWriter, EveryBandCarriesALineOfTextCutCleanly) {
-  const Image writer = readPng(showFile(showPictureFiles[writerPicture].name));
+  const Image writer = readTestPng(showFile(showPictureFiles[writerPicture].name));
   ASSERT_EQ(writer.width, 256);
   ASSERT_EQ(writer.height, 1024);
   for (int band = 0; band < 42; band++) {
@@ -191,7 +131,7 @@ TEST(ArtWriter, EveryBandCarriesALineOfTextCutCleanly) {
 }
 
 TEST(ArtWriter, RowsBelowTheSixBlocksAreEmpty) {
-  const Image writer = readPng(showFile(showPictureFiles[writerPicture].name));
+  const Image writer = readTestPng(showFile(showPictureFiles[writerPicture].name));
   ASSERT_EQ(writer.height, 1024);
   int visible = 0;
   for (int y = 840; y < 1024; y++)
@@ -202,7 +142,7 @@ TEST(ArtWriter, RowsBelowTheSixBlocksAreEmpty) {
 // The 256 x 364 card cells are written out here on purpose, as a check independent of
 // screen/layout.h, from which the picture tool paints.
 TEST(ArtCards, FiveOpaqueCardsAndNothingElse) {
-  const Image cards = readPng(showFile(showPictureFiles[cardsPicture].name));
+  const Image cards = readTestPng(showFile(showPictureFiles[cardsPicture].name));
   ASSERT_EQ(cards.width, 1024);
   ASSERT_EQ(cards.height, 1024);
   int opaque[5] = {};
@@ -225,7 +165,7 @@ TEST(ArtCards, FiveOpaqueCardsAndNothingElse) {
 
 TEST(ArtCards, EachCardHasLegibleTextAboveTheFooter) {
   // The footer hides the bottom 8 rows of a settled card; text must end above them.
-  const Image cards = readPng(showFile(showPictureFiles[cardsPicture].name));
+  const Image cards = readTestPng(showFile(showPictureFiles[cardsPicture].name));
   ASSERT_EQ(cards.height, 1024);
   for (int k = 0; k < 5; k++) {
     const int x0 = (k & 3) * 256, y0 = (k / 4) * 364;
@@ -243,7 +183,7 @@ TEST(ArtCards, EachCardHasLegibleTextAboveTheFooter) {
 }
 
 TEST(ArtFooter, EdgeColumnsRepeatWithoutASeam) {
-  const Image footer = readPng(showFile(showPictureFiles[footerPicture].name));
+  const Image footer = readTestPng(showFile(showPictureFiles[footerPicture].name));
   ASSERT_EQ(footer.width, 512);
   ASSERT_EQ(footer.height, 64);
   int worst = 0, worstRow = -1;
@@ -261,7 +201,7 @@ TEST(ArtFooter, EdgeColumnsRepeatWithoutASeam) {
 TEST(ArtTitle, AmberBarsDoNotWashOutTheVisibleWindow) {
   // Bars add up to (0.8, 0.7, 0.3) over screen rows 76-396 (picture rows 92-412) and
   // clamp; pixels that clamp to white under a bar lose all contrast.
-  const Image title = readPng(showFile(showPictureFiles[titlePicture].name));
+  const Image title = readTestPng(showFile(showPictureFiles[titlePicture].name));
   ASSERT_EQ(title.width, 1024);
   ASSERT_EQ(title.height, 512);
   int washed = 0, bright = 0, total = 0;
@@ -283,7 +223,7 @@ TEST(ArtLogoAndLayer, TransparentAroundTheArtwork) {
   };
   for (const Case c : {Case{showPictureFiles[logoPicture].name, 256, 128, 2},
                        Case{showPictureFiles[layerPicture].name, 512, 256, 0}}) {
-    const Image image = readPng(showFile(c.name));
+    const Image image = readTestPng(showFile(c.name));
     ASSERT_EQ(image.width, c.width) << c.name;
     ASSERT_EQ(image.height, c.height) << c.name;
     int rim = 0, opaque = 0;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "assets/assets.h"
-#include "test_png.h"
+#include "test_files.h"
 
 const char* const showFiles[8] = {musicFileName,
                                   showPictureFiles[0].name,
@@ -22,15 +22,6 @@ const char* const showFiles[8] = {musicFileName,
                                   showPictureFiles[6].name};
 
 namespace {
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A PNG with a diagonal pattern in every channel; palette images get a 4-entry
 // palette whose entry 3 is transparent.

@@ -42,15 +42,6 @@ std::vector<uint8_t> solidRgba(int w, int h, uint8_t r, uint8_t g, uint8_t b, ui
   return v;
 }
 
-void writeBytes(const std::string& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary) << bytes;
-}
-
-std::string readBytes(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class Images : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -15,8 +15,6 @@
 
 namespace {
 
-using Rgb = std::array<int, 3>;
-
 // An opaque test image, colour of each texel from its position; bound like the show's.
 template <typename F>
 unsigned bindTestImage(const char* file, int w, int h, F colourAt) {
@@ -30,24 +28,6 @@ unsigned bindTestImage(const char* file, int w, int h, F colourAt) {
   if (!writeTestPng(file, w, h, PNG_COLOR_TYPE_RGB_ALPHA, rgba)) return 0;
   pngInfo info;
   return pngBind(file, PNG_NOMIPMAPS, PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
-}
-
-// Counts pixels of the rectangle [x0, x1) x [y0, y1) further than tol from want(x, y)
-// and reports the first of them.
-template <typename F>
-int mismatches(const Pixels& p, int x0, int y0, int x1, int y1, int tol, F want) {
-  int bad = 0;
-  for (int y = y0; y < y1; ++y)
-    for (int x = x0; x < x1; ++x) {
-      const Rgb w = want(x, y);
-      const Rgb got = {p.r(x, y), p.g(x, y), p.b(x, y)};
-      bool off = false;
-      for (int k = 0; k < 3; ++k) off |= std::abs(got[k] - w[k]) > tol;
-      if (off && bad++ == 0)
-        ADD_FAILURE() << "pixel (" << x << ", " << y << ") expected " << w[0] << "," << w[1] << "," << w[2]
-                      << " got " << got[0] << "," << got[1] << "," << got[2];
-    }
-  return bad;
 }
 
 Rgb scaled(Rgb c, float a) {

@@ -1,7 +1,10 @@
-#include "test_png.h"
+#include "test_files.h"
 
 #include <png.h>
+
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 static int channelsOf(int colourType) {
   switch (colourType) {
@@ -49,4 +52,41 @@ bool writeTestPng(const std::string& path, int width, int height, int colourType
   png_destroy_write_struct(&png, &info);
   fclose(f);
   return true;
+}
+
+TestImage readTestPng(const std::string& path) {
+  TestImage image;
+  FILE* file = fopen(path.c_str(), "rb");
+  if (!file) return image;
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    fclose(file);
+    return TestImage{};
+  }
+  png_init_io(png, file);
+  png_read_info(png, info);
+  image.width = int(png_get_image_width(png, info));
+  image.height = int(png_get_image_height(png, info));
+  image.colourType = png_get_color_type(png, info);
+  image.bitDepth = png_get_bit_depth(png, info);
+  image.channels = png_get_channels(png, info);
+  const size_t rowBytes = png_get_rowbytes(png, info);
+  image.pixels.resize(rowBytes * image.height);
+  std::vector<png_bytep> rows(image.height);
+  for (int y = 0; y < image.height; y++) rows[y] = image.pixels.data() + rowBytes * y;
+  png_read_image(png, rows.data());  // interlaced files too
+  png_destroy_read_struct(&png, &info, nullptr);
+  fclose(file);
+  return image;
+}
+
+std::string readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
 }
