@@ -49,7 +49,7 @@ nofade 1" "$(show_output)"
 escape)
   start_show "$show_dir" -window
   wait_window
-  check_that "the title picture shows" title_shows "$id"
+  check_that "the pictures show" pictures_show "$id"
   quit "$id" "in the title phase"
   start_show "$show_dir" -window
   wait_window
@@ -74,21 +74,21 @@ arguments)
     start_show "$show_dir" $arg
     wait_window
     check_settled "'$arg' gives the surface $expected" 3 "$expected" geometry "$id"
-    press "$id" Escape; wait_exit
+    quit "$id" "'$arg'"
   done
   ;;
 fullscreen)
   start_show "$show_dir"
   wait_window
   check_settled "no argument: the surface covers the screen" 3 "0 0 1024 768" geometry "$id"
-  check_that "the title picture shows full screen" title_shows "$id"
+  check_that "the pictures show full screen" pictures_show "$id"
   check_that "the show runs full screen" running
   quit "$id" "leaving full screen"
   ;;
 window_closed)
   AUDIO=disk start_show "$show_dir" -window
   wait_window
-  check_that "the title picture shows" title_shows "$id"
+  check_that "the pictures show" pictures_show "$id"
   check_that "the music plays" music_plays
   # After the start-up silence, over a second of the music file's samples from its first.
   check_settled "the output is the music file's samples after the silence" 5 same samples_match
@@ -118,7 +118,7 @@ other_folder)
     [ "$how" == directly ] || program=$work/links/kessivar
     start_show "$work/elsewhere" -window
     wait_window
-    check_that "$how: the title picture shows" title_shows "$id"
+    check_that "$how: the pictures show" pictures_show "$id"
     check "$how: stderr names the program's folder once" \
       "kessivar: reading the show's files from $show_dir (not in the working folder)" "$(cat "$work/err")"
     quit "$id" "$how"

@@ -30,18 +30,12 @@ void writeCountingWav(const char* file, int frames) {
   for (int i = 1; i <= frames; ++i) u16(uint16_t(i)), u16(uint16_t(-i));
 }
 
-// Waits until the file holds at least `bytes` bytes, for at most `seconds` stretched by
-// KESSIVAR_TIME_FACTOR (default 1). Returns its size then, or 0 at the deadline.
+// Waits until the file holds at least `bytes` bytes (deadline in seconds, stretched by
+// the time factor). Returns its size then, or 0 at the deadline.
 off_t waitForBytes(const char* file, off_t bytes, double seconds) {
-  const char* factor = getenv("KESSIVAR_TIME_FACTOR");
-  const double stretch = factor && atof(factor) > 0 ? atof(factor) : 1.0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds * stretch);
   struct stat info;
-  while (stat(file, &info) != 0 || info.st_size < bytes) {
-    if (std::chrono::steady_clock::now() > deadline) return 0;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return info.st_size;
+  const bool grew = waitUntil([&] { return stat(file, &info) == 0 && info.st_size >= bytes; }, seconds);
+  return grew ? info.st_size : 0;
 }
 
 std::vector<int16_t> readLeftChannel(const char* file) {

@@ -135,9 +135,12 @@ TEST_F(BadPictures, FontOfTheWrongLayoutSaysWhyAndTheScrollerStaysBlank) {
 }
 
 // Damaged files and other encodings than plain samples say one line and the show runs
-// silently; plain WAV files of every sample type play.
+// silently; plain WAV files of every sample type are heard (SDL's disk driver writes what
+// the device would play).
 TEST_F(Music, DamagedFilesAndOtherEncodingsSayOneLinePlainSamplesPlay) {
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", "heard.raw", 1);
+  auto heard = [] { return readBytes("heard.raw").find_first_not_of('\0') != std::string::npos; };
   struct Case {
     const char* kind;
     bool plays;
@@ -156,12 +159,15 @@ TEST_F(Music, DamagedFilesAndOtherEncodingsSayOneLinePlainSamplesPlay) {
                  {"22050", true},
                  {"float", true}}) {
     ASSERT_TRUE(writeMusic(musicFileName, c.kind)) << c.kind;
+    std::remove("heard.raw");
     testing::internal::CaptureStderr();
     openMusic();
     startMusic();
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(c.plays ? waitUntil(heard, 5) : heard(), c.plays) << c.kind << ": heard";
     closeMusic();
-    const std::string said = testing::internal::GetCapturedStderr();
+    std::string said = testing::internal::GetCapturedStderr();
+    for (size_t at; (at = said.find("CRITICAL: ")) != std::string::npos;)  // the disk driver's own
+      said.erase(at, said.find('\n', at) + 1 - at);
     EXPECT_EQ(lineCount(said), c.plays ? 0 : 1) << c.kind << ":\n" << said;
     if (c.plays) continue;
     EXPECT_EQ(linesNaming(said, musicFileName), 1) << c.kind << ":\n" << said;

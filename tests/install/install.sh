@@ -13,12 +13,12 @@ source "$(dirname "$0")/../lib/harness.sh"
 mkdir "$work/home"
 
 # run_installed <program> <what>: the program with -window from a folder without the
-# show's files shows the title picture, names where it read them, and Escape ends it with 0.
+# show's files shows its pictures, names where it read them, and Escape ends it with 0.
 run_installed() {
   program=$1
   start_show "$work/home" -window
   wait_window
-  check_that "$2: the title picture shows" title_shows "$id"
+  check_that "$2: the pictures show" pictures_show "$id"
   check "$2: stderr names the folder of the files" \
     "kessivar: reading the show's files from $(readlink -f "$(dirname "$(readlink -f "$program")")/../share/kessivar") (not in the working folder)" \
     "$(cat "$work/err")"

@@ -2,9 +2,12 @@
 
 #include <png.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 static int channelsOf(int colourType) {
   switch (colourType) {
@@ -89,4 +92,19 @@ std::string readBytes(const std::string& path) {
 
 void writeBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+}
+
+double timeFactor() {
+  const char* factor = getenv("KESSIVAR_TIME_FACTOR");
+  return factor && atof(factor) > 0 ? atof(factor) : 1.0;
+}
+
+bool waitUntil(const std::function<bool()>& done, double seconds) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds * timeFactor());
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
 }

@@ -2,6 +2,7 @@
 // interlacing and palette written and read as stored.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct TestImage {
   int alpha(int x, int y) const { return channels == 4 ? at(x, y)[3] : 255; }
 };
 TestImage readTestPng(const std::string& path);
+
+// KESSIVAR_TIME_FACTOR, 1 when unset: every deadline of the tests is stretched by it.
+double timeFactor();
+// Checks done() every 20 ms until it holds, for at most seconds x timeFactor(); returns
+// whether it held.
+bool waitUntil(const std::function<bool()>& done, double seconds);
 
 // A whole file's bytes; empty when it cannot be read.
 std::string readBytes(const std::string& path);

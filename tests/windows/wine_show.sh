@@ -53,7 +53,7 @@ files)
   program=$folder/kessivar.exe
   AUDIO=disk start_show "$work/elsewhere" -window
   wait_window
-  check_that "non-ASCII folder: the title picture shows" title_shows "$id"
+  check_that "non-ASCII folder: the pictures show" pictures_show "$id"
   check_that "non-ASCII folder: the music plays" music_plays
   check_that "stderr says where the files are" grep -qF "files from Z:$(tr / '\\' <<<"$folder")" "$work/err"
   quit "$id" "non-ASCII folder"
