@@ -11,7 +11,7 @@ packages=(
   xvfb xdotool x11-utils sox ffmpeg
   dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal
   xserver-xorg-core xserver-xorg-video-dummy openbox x11-xserver-utils
-  clang clang-format libclang-rt-14-dev valgrind
+  clang clang-format libclang-rt-14-dev valgrind iproute2
 )
 missing=()
 for p in "${packages[@]}"; do
