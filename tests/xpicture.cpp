@@ -1,5 +1,5 @@
 // What a viewer sees of a window or of the screen, measured from the X server's own
-// pixels (on a rootless server, a window's own), and the test title picture those measurements are made for.
+// pixels, and the test title picture those measurements are made for.
 // usage: xpicture <window id | root> [WxH+X+Y] [--like PNG...]
 //        xpicture --title-picture FILE
 // Prints, for the window (or the given part of the root window):
@@ -58,10 +58,8 @@ struct Box {
   }
 };
 
-// The region to read, in root coordinates: the window's inside, or WxH+X+Y of the root
-// or of the window's inside (whose own coordinates go into ownX, ownY).
-bool chooseRegion(Display* display, const char* which, const char* geometry, int* x, int* y, int* w, int* h,
-                  int* ownX, int* ownY) {
+// The region to read, in root coordinates: the window's inside, or WxH+X+Y of the root.
+bool chooseRegion(Display* display, const char* which, const char* geometry, int* x, int* y, int* w, int* h) {
   const Window root = DefaultRootWindow(display);
   if (strcmp(which, "root") == 0) {
     *x = 0, *y = 0;
@@ -80,12 +78,9 @@ bool chooseRegion(Display* display, const char* which, const char* geometry, int
     unsigned gw, gh;
     if (sscanf(geometry, "%ux%u+%d+%d", &gw, &gh, &gx, &gy) != 4) return false;
     *x += gx, *y += gy, *w = int(gw), *h = int(gh);
-    *ownX = gx, *ownY = gy;
   }
   return true;
 }
-
-int ignoreError(Display*, XErrorEvent*) { return 0; }
 
 // Mean absolute difference per colour sample between the image and an RGB PNG of its size.
 double difference(XImage* image, int w, int h, const char* file) {
@@ -117,15 +112,15 @@ int main(int argc, char** argv) {
   const char* geometry = likes > 2 ? argv[2] : nullptr;
   Display* display = XOpenDisplay(nullptr);
   if (!display) return 1;
-  int x, y, w, h, ownX = 0, ownY = 0;
-  if (!chooseRegion(display, argv[1], geometry, &x, &y, &w, &h, &ownX, &ownY)) return 1;
-  // A rootless server (XWayland) has no picture of its root: there a window's own contents.
-  XSetErrorHandler(ignoreError);
-  XImage* image =
-      XGetImage(display, DefaultRootWindow(display), x, y, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
-  if (!image && strcmp(argv[1], "root") != 0)
-    image = XGetImage(display, Window(strtoul(argv[1], nullptr, 0)), ownX, ownY, unsigned(w), unsigned(h),
-                      AllPlanes, ZPixmap);
+  int x, y, w, h;
+  if (!chooseRegion(display, argv[1], geometry, &x, &y, &w, &h)) return 1;
+  // A rootless server (XWayland) has no picture of its root: there a window's own pixels.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  const Window root = DefaultRootWindow(display), window = Window(strtoul(argv[1], nullptr, 0));
+  XImage* image = XGetImage(display, root, x, y, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+  Window child;
+  if (!image && window && XTranslateCoordinates(display, root, window, x, y, &x, &y, &child))
+    image = XGetImage(display, window, x, y, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
   if (!image) return 1;
   Box picture, disc;
   long white = 0, black = 0;

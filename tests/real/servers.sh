@@ -45,18 +45,17 @@ start_openbox() {
 # The X server's current video mode ("1920x1080").
 mode_now() { timeout 5 xvidtune -show 2>/dev/null | awk -F'"' '{print $2}'; }
 
-# weston, Debian's Wayland compositor, headless at 1920x1080 with XWayland, its sockets in
-# the case's folder. weston takes the first free X display number for XWayland and logs it;
-# DISPLAY becomes that one, and xwayland_pid the XWayland server weston starts on the first
-# connection (it starts a new one after a crash, so a live server is this pid, not an answer).
+# weston headless at 1920x1080 with XWayland, its sockets in the case's folder. XWayland
+# takes the first free display (DISPLAY, as weston logs it) and starts with the first
+# client; after a crash weston starts another, so a live XWayland is xwayland_pid, still.
 xwayland_listens() { grep -q "xserver listening on display" "$work/weston.log" 2>/dev/null; }
+xwayland_alive() { ! gone "$xwayland_pid" && timeout 5 xdpyinfo >/dev/null 2>&1; }
 start_weston() {
   mkdir -m 700 "$work/runtime"
   XDG_RUNTIME_DIR=$work/runtime weston --backend=headless-backend.so --xwayland --width=1920 --height=1080 \
-    --idle-time=0 --socket=wayland-kessivar --log="$work/weston.log" >/dev/null 2>&1 &
+    --idle-time=0 --log="$work/weston.log" >/dev/null 2>&1 &
   weston_pid=$!; pids+=("$weston_pid")
-  wait_for 10 xwayland_listens || { echo "FAILED: weston did not start"; cat "$work/weston.log"; exit 1; }
-  export DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log")
-  wait_for 10 server_settled "$weston_pid" && xwayland_pid=$(pgrep -P "$weston_pid" -x Xwayland)
-  [ -n "${xwayland_pid:-}" ] || { echo "FAILED: XWayland did not start"; cat "$work/weston.log"; exit 1; }
+  wait_for 10 xwayland_listens && export DISPLAY=$(sed -n 's/.*listening on display //p' "$work/weston.log") &&
+    wait_for 10 server_settled "$weston_pid" && xwayland_pid=$(pgrep -P "$weston_pid" -x Xwayland) ||
+    { echo "FAILED: weston with XWayland did not start"; cat "$work/weston.log"; exit 1; }
 }
