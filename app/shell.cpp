@@ -11,15 +11,52 @@
 #include "audio/music.h"
 #include "screen/fit.h"
 
-static int fullScreen = 1;   // 0 with "-window"; written once by readCommandLine
-static bool gameModeActive;  // the toolkit's game mode was entered (else a window exists)
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+#endif
+
+static int fullScreen = 1;       // 0 with "-window"; written once by readCommandLine
+static const char* displayName;  // "-display NAME" as the toolkit takes it, else null (DISPLAY)
+static bool gameModeActive;      // the toolkit's game mode was entered (else a window exists)
 
 void readCommandLine(int argc, char** argv) {
   fullScreen = 1;
   if (argc > 1 && strncmp(argv[1], "-window", 7) == 0) fullScreen = 0;
+  displayName = nullptr;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (strcmp(argv[i], "-display") == 0) displayName = argv[i + 1];
 }
 
-// A window filling the screen, for when the full-screen video mode is not available.
+// Whether the X server is XWayland, the X server of a Wayland desktop. Its video modes are
+// only emulated, by scaling a window to the whole output, and some versions crash on the
+// toolkit's video-mode requests. XWayland 23.1 and later announce an extension of that
+// name; earlier ones (Debian 12 has 22.1) name their RandR outputs "XWAYLAND<n>". Asked on a
+// connection of our own to the toolkit's display, closed again at once.
+static bool onXWayland() {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+  Display* display = XOpenDisplay(displayName);
+  if (!display) return false;
+  int opcode, event, error;
+  bool found = XQueryExtension(display, "XWAYLAND", &opcode, &event, &error);
+  if (!found && XRRQueryExtension(display, &event, &error)) {
+    XRRScreenResources* screen = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+    for (int i = 0; screen && i < screen->noutput && !found; ++i) {
+      XRROutputInfo* output = XRRGetOutputInfo(display, screen, screen->outputs[i]);
+      found = output && strncmp(output->name, "XWAYLAND", 8) == 0;
+      if (output) XRRFreeOutputInfo(output);
+    }
+    if (screen) XRRFreeScreenResources(screen);
+  }
+  XCloseDisplay(display);
+  return found;
+#else
+  return false;
+#endif
+}
+
+// A window filling the screen, for when the full-screen video mode is not available or
+// not real (XWayland).
 static void openFullScreenWindow() {
   glutInitWindowPosition(0, 0);
   glutInitWindowSize(640, 480);
@@ -28,6 +65,13 @@ static void openFullScreenWindow() {
 }
 
 void openDisplaySurface() {
+  if (fullScreen && onXWayland()) {
+    fprintf(stderr,
+            "kessivar: XWayland: full screen is a window at the screen's own size, without a video mode\n");
+    openFullScreenWindow();
+    glutSetCursor(GLUT_CURSOR_NONE);
+    return;
+  }
   if (fullScreen) {
     glutGameModeString("640x480:16@60");
     glutEnterGameMode();

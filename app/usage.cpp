@@ -18,6 +18,10 @@ static const char usageHead[] =
     "  -window    play in a 640x480 window (without it: full screen at 640x480)\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n"
+#ifndef _WIN32
+    "\n"
+    "On a Wayland desktop (through XWayland) full screen is a window at the screen's size.\n"
+#endif
     "\n"
     "Keys: Escape ends the show; space switches the animation's cross-fade off and on\n"
     "and prints \"nofade 1\" or \"nofade 0\" on standard output.\n"

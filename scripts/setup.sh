@@ -3,14 +3,14 @@
 set -eu
 packages=(
   build-essential cmake pkg-config
-  freeglut3-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libx11-dev
+  freeglut3-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libx11-dev libxrandr-dev
   libpng-dev zlib1g-dev libsdl2-dev
   libcairo2-dev fonts-dejavu-core
   libcgal-dev libgmp-dev libmpfr-dev
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils sox ffmpeg
   dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal
-  xserver-xorg-core xserver-xorg-video-dummy openbox x11-xserver-utils
+  xserver-xorg-core xserver-xorg-video-dummy openbox x11-xserver-utils weston xwayland
   clang clang-format libclang-rt-14-dev valgrind iproute2
 )
 missing=()

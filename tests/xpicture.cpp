@@ -110,8 +110,13 @@ int main(int argc, char** argv) {
   if (!display) return 1;
   int x, y, w, h;
   if (!chooseRegion(display, argv[1], geometry, &x, &y, &w, &h)) return 1;
-  XImage* image =
-      XGetImage(display, DefaultRootWindow(display), x, y, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+  // A rootless server (XWayland) has no picture of its root: there a window's own pixels.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  const Window root = DefaultRootWindow(display), window = Window(strtoul(argv[1], nullptr, 0));
+  XImage* image = XGetImage(display, root, x, y, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+  Window child;
+  if (!image && window && XTranslateCoordinates(display, root, window, x, y, &x, &y, &child))
+    image = XGetImage(display, window, x, y, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
   if (!image) return 1;
   Box picture, disc;
   long white = 0, black = 0;

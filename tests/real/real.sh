@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The real program on real servers, as a user meets it: full screen under a window
-# manager on a wide screen, a window of another shape, and the game mode on an Xorg
-# server whose video mode really switches.
-# usage: real.sh <path to kessivar> <path to xpicture> <case>
+# manager on a wide screen, a window of another shape, the game mode on an Xorg
+# server whose video mode really switches, and full screen on a Wayland desktop.
+# usage: real.sh <path to kessivar> <path to xpicture> <case> <path to kessivar-capture>
 set -u
 program=$(readlink -f "$1")
 xpicture=$(readlink -f "$2")
 case_name=$3
+capture=$(readlink -f "${4:-/none}")
 show_dir=$(dirname "$program")
 here=$(dirname "$0")
 source "$here/../lib/harness.sh"
@@ -72,6 +73,33 @@ game_mode)
     fi
     check_settled "[$ending] the desktop's video mode is back" 5 1920x1080 mode_now
   done
+  ;;
+xwayland)
+  # Full screen under weston's XWayland is a window at the output's size, the picture
+  # 1440x1080 between black bars. The grab is the window's own pixels through XWayland
+  # (xpicture). The title's rows above and below its sweeping bars are the capture's still
+  # at 1440x1080, below 1 level per sample apart on average (1 px off: 1.1 to 6.6).
+  (cd "$show_dir" && "$capture" --size 1440x1080 --at 2 --frames "$work/still" >/dev/null 2>&1)
+  for band in top:160:0 bottom:180:900; do IFS=: read -r name h y <<<"$band"
+    ffmpeg -loglevel error -i "$work/still/frame-000000.png" -vf "crop=1440:$h:0:$y" "$work/$name.png"; done
+  near() { pixels "$id" "$1" --like "$work/$2.png" | awk '/^like/ { print ($2 >= 0 && $2 < 1) ? "near" : "far " $2 }'; }
+  start_weston
+  start_show "$show_dir"
+  wait_window
+  check_that "XWayland lives after the start" xwayland_alive
+  check_settled "full screen covers the output" 3 "0 0 1920 1080" geometry "$id"
+  check_settled "full screen: the picture is 1440x1080, centred, bars black" 5 "240 0 1440 1080" measure picture "$id"
+  check "the title's rows outside its bars as the capture's" "near near" \
+    "$(near 1440x160+240+0 top) $(near 1440x180+240+900 bottom)"
+  press "$id" space
+  check_settled "space answered" 3 "nofade 1" show_output
+  check_that "XWayland lives after space" xwayland_alive
+  quit "$id" "full screen"
+  check_that "XWayland lives after Escape" xwayland_alive
+  start_show "$show_dir" -window
+  wait_window
+  check_settled "-window: a 640x480 window" 3 "640 480" eval 'geometry "$id" | cut -d" " -f3-'
+  quit "$id" "-window"
   ;;
 *)
   echo "unknown case $case_name"; exit 2 ;;

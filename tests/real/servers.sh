@@ -44,3 +44,18 @@ start_openbox() {
 
 # The X server's current video mode ("1920x1080").
 mode_now() { timeout 5 xvidtune -show 2>/dev/null | awk -F'"' '{print $2}'; }
+
+# weston headless at 1920x1080 with XWayland, its sockets in the case's folder. XWayland
+# takes the first free display (DISPLAY, as weston logs it) and starts with the first
+# client; after a crash weston starts another, so a live XWayland is xwayland_pid, still.
+xwayland_listens() { grep -q "xserver listening on display" "$work/weston.log" 2>/dev/null; }
+xwayland_alive() { ! gone "$xwayland_pid" && timeout 5 xdpyinfo >/dev/null 2>&1; }
+start_weston() {
+  mkdir -m 700 "$work/runtime"
+  XDG_RUNTIME_DIR=$work/runtime weston --backend=headless-backend.so --xwayland --width=1920 --height=1080 \
+    --idle-time=0 --log="$work/weston.log" >/dev/null 2>&1 &
+  weston_pid=$!; pids+=("$weston_pid")
+  wait_for 10 xwayland_listens && export DISPLAY=$(sed -n 's/.*listening on display //p' "$work/weston.log") &&
+    wait_for 10 server_settled "$weston_pid" && xwayland_pid=$(pgrep -P "$weston_pid" -x Xwayland) ||
+    { echo "FAILED: weston with XWayland did not start"; cat "$work/weston.log"; exit 1; }
+}
