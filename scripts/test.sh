@@ -8,7 +8,7 @@ set -eu
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 bash scripts/web.sh --install  # the web page's toolchain and browser (tests/web)
-bash scripts/windows.sh --install  # the Windows cross-compiler and wine (tests/windows)
+bash scripts/windows.sh --install  # the Windows cross-compiler, wine and the libraries' sources (tests/windows)
 (cd build && ctest --output-on-failure -j"$(nproc)")
 [ "${KESSIVAR_SANITIZE:-1}" == 0 ] && exit 0
 

@@ -5,7 +5,9 @@
 # build-win/kessivar-<version>-windows-x64.zip.
 #   bash scripts/windows.sh            libraries, program and zip
 #   bash scripts/windows.sh --no-zip   stop after the program (build-win/show/kessivar.exe)
-#   bash scripts/windows.sh --install  only install the packages (used by the test script)
+#   bash scripts/windows.sh --install  only install the packages and fetch Debian's sources
+#                                      of the libraries (the test script runs it: the
+#                                      tests' build then needs no network)
 # KESSIVAR_SHOW_FILES names a native build's show folder to take the pictures, the music
 # and the icon from (the tests pass their own); without it a native build of its own
 # makes them in build-win/native/.
@@ -56,10 +58,16 @@ buildLibrary() {
   echo "Built $package in $((SECONDS - started)) s"
 }
 
-buildLibraries() {
+# Debian's sources of the libraries, fetched once: after this (and --install, which runs
+# it) a build needs no network.
+fetchSources() {
   fetchSource libpng1.6 libpng-dev
   fetchSource freeglut freeglut3-dev
   fetchSource libsdl2 libsdl2-dev
+}
+
+buildLibraries() {
+  fetchSources
   mkdir -p "$out/lib"
   buildLibrary libpng1.6 "${zlibFlags[@]}" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
     -DPNG_EXECUTABLES=OFF
@@ -121,7 +129,7 @@ buildZip() {
 zip=1
 case "${1:-}" in
   --no-zip) zip=0 ;;
-  --install) installPackages; exit 0 ;;
+  --install) installPackages; fetchSources; exit 0 ;;
   --libraries) installPackages; buildLibraries; exit 0 ;;
   "") ;;
   *) echo "usage: bash scripts/windows.sh [--no-zip | --install | --libraries]" >&2; exit 2 ;;
