@@ -110,7 +110,7 @@ showFiles() { awk '!/^#/ && NF {print $2}' assets/show_files.txt; }
 # libraries inside the program, from the Debian sources they were built from.
 buildZip() {
   local version name stage
-  version=$(sed -n 's/^project(kessivar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+  version=$(bash scripts/reproducible.sh version)
   name=kessivar-$version-windows-x64
   stage=$out/zip/$name
   rm -rf "$out/zip" && mkdir -p "$stage/licences"
