@@ -31,13 +31,12 @@ window_gone() { ! timeout 5 xwininfo -root -tree 2>/dev/null | grep -qF "\"$titl
 # check_icon <id> <side>: the window's icon of that side (wine gives X the sizes its dpi
 # asks for, from the program's icon) is the drawing made for that side, not a larger one
 # shrunk, which loses the grid and the border: a mean difference under 8 of 255.
-icon_difference() { pixels --icon "$1" "$(dirname "$capture")/kessivar-$2.png" | awk '/^icon / {print $2}'; }
+icon_difference() { measure icon --icon "$1" "$(dirname "$capture")/kessivar-$2.png"; }
 icon_drawn() { awk -v d="$(icon_difference "$@")" 'BEGIN { exit !(d != "" && d >= 0 && d < 8) }'; }
 check_icon() {
   wait_for 5 icon_drawn "$1" "$2"
-  local difference; difference=$(icon_difference "$1" "$2")
-  check "the ${2}x$2 window icon is its drawing: mean difference $difference (-1: no such icon), under 8" yes \
-    "$(icon_drawn "$1" "$2" && echo yes || echo no)"
+  check "the ${2}x$2 window icon is its drawing: mean difference $(icon_difference "$1" "$2") (-1: none), under 8" \
+    yes "$(icon_drawn "$1" "$2" && echo yes || echo no)"
 }
 
 case "$case_name" in
