@@ -75,13 +75,13 @@ peStampless() {
 }
 
 checkRelease() {
-  local one=$1 two=$2 report=$3 version windows site unpacked status
+  local one=$1 two=$2 report=$3 version windows site show unpacked status
   version=$(projectVersion)
   windows=out/kessivar-$version-windows-x64.zip
   mapfile -t site < <(cd "$one/build-web/site" && find . -type f | LC_ALL=C sort | sed 's|^\./|build-web/site/|')
+  mapfile -t show < <({ showFiles; cd "$one/build/show" && ls kessivar*.png; } | sed 's|^|build/show/|')
   compareBuilds "$one" "$two" "$report" "out/kessivar_${version}_amd64.deb" "out/kessivar-$version-web.zip" \
-    "$windows" $(showFiles | sed 's|^|build/show/|') build/show/kessivar.png build/show/kessivar.ico \
-    "${site[@]}" || return 1
+    "$windows" "${show[@]}" "${site[@]}" || return 1
   if ! diff <(windowsZipFiles "$version") <(unzip -Z1 "$one/$windows" | LC_ALL=C sort) >"$report"; then
     sed 's/^</missing:/; s/^>/not expected:/' "$report" | grep :
     echo "not as released: $windows does not hold exactly its files"
