@@ -106,17 +106,13 @@ reproducible)
   ln -s "$source/build-win/prefix" "$work/two/build-win/prefix"
   cp -r "$source/build-win/src" "$work/two/build-win/" && cp -r "$source/build-web/src" "$work/two/build-web/"
   type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")
-  # second <what> <command...>: one step of the second build, timed.
-  second() {
-    local started=$SECONDS
-    "${@:2}" >>"$work/two.log" 2>&1 || { tail -n 40 "$work/two.log"; echo "FAILED: the second build's $1"; exit 1; }
-    echo "second build: $1 in $((SECONDS - started)) s"
-  }
+  started=$SECONDS
   (umask 002 && export TZ=Pacific/Auckland && cd "$work/two" &&
-     second package eval 'cmake -S . -B build -DCMAKE_BUILD_TYPE="$type" && bash scripts/package.sh build out' &&
-     second "Windows zip" eval 'cmake --build build -j"$(nproc)" --target windows_icon &&
-       KESSIVAR_SHOW_FILES=$work/two/build/show bash scripts/windows.sh' &&
-     second page bash scripts/web.sh --no-serve) || exit 1
+     cmake -S . -B build -DCMAKE_BUILD_TYPE="$type" && bash scripts/package.sh build out &&
+     cmake --build build -j"$(nproc)" --target windows_icon &&
+     KESSIVAR_SHOW_FILES=$work/two/build/show bash scripts/windows.sh && bash scripts/web.sh --no-serve) \
+    >"$work/two.log" 2>&1 || { tail -n 40 "$work/two.log"; exit 1; }
+  echo "the second build took $((SECONDS - started)) s"
   cp "$work/two/build-win/kessivar-$version-windows-x64.zip" "$work/two/out/"
   for tree in one two; do
     bash "$source/scripts/reproducible.sh" zip "$work/$tree/build-web/site" "$work/$tree/out/kessivar-$version-web.zip"

@@ -2,8 +2,6 @@
 # What is Windows' own about the Windows program, under wine in an X server of the case's
 # own (tests/lib/harness.sh); show_in_x.sh and hostile.sh run the other cases on it.
 # usage: WINEPREFIX=<prefix> wine_show.sh <show folder with kessivar.exe> <case> <xpicture> <capture> <zip>
-# (the capture's folder holds the native build's show files and icon drawings; the zip is
-# the release of this version).
 # The case "prefix" makes the prefix that every case on the program shares, one at a time.
 set -u
 show_dir=$(readlink -f "$1")
@@ -29,8 +27,8 @@ nearer() { pixels "$1" --like "$2" "$3" | awk '/^like/ {d[n++] = $2}
 in_console() { timeout "$(awk -v f="$time_factor" 'BEGIN { print 60 * f }')" script -qec "$1" /dev/null </dev/null | tr -d '\r' | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g'; }
 window_gone() { ! timeout 5 xwininfo -root -tree 2>/dev/null | grep -qF "\"$title\""; }
 # check_icon <id> <side>: the window's icon of that side (wine gives X the sizes its dpi
-# asks for, from the program's icon) is the drawing made for that side, not a larger one
-# shrunk, which loses the grid and the border: a mean difference under 8 of 255.
+# asks for) is the drawing made for it (beside the capture), not a larger one shrunk, which
+# loses the grid and the border: a mean difference under 8 of 255.
 icon_difference() { measure icon --icon "$1" "$(dirname "$capture")/kessivar-$2.png"; }
 icon_drawn() { awk -v d="$(icon_difference "$@")" 'BEGIN { exit !(d != "" && d >= 0 && d < 8) }'; }
 check_icon() {
