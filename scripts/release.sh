@@ -8,8 +8,9 @@
 #   SHA256SUMS
 # The commit is built twice from clean, one build after the other in two folders of
 # release/builds/ (the second with another time zone and umask), and both must give the
-# same files byte for byte; then the package passes dist/check.sh. The first failure stops
-# the release with a line saying what failed.
+# same files byte for byte (scripts/reproducible.sh release, which also holds the Windows
+# zip to exactly its files and its program to no time stamp); then the package passes
+# dist/check.sh. The first failure stops the release with a line saying what failed.
 set -eEuo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -56,6 +57,7 @@ buildAll() {
   step="build $1: sources"
   rm -rf "$tree" && mkdir -p "$out"
   git archive --format=tar "$commit" | tar -x -C "$tree"
+  version=$(bash "$tree/scripts/reproducible.sh" version)  # the commit's project()
   for kind in web win; do
     if [ -d "$root/build-$kind/src" ]; then
       mkdir -p "$tree/build-$kind" && cp -r "$root/build-$kind/src" "$tree/build-$kind/"
@@ -63,7 +65,6 @@ buildAll() {
   done
   step="build $1: the package"
   logged "$out/package.log" bash "$tree/scripts/package.sh" "$tree/build" "$out" "$tree"
-  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$tree/build/CMakeCache.txt")
   step="build $1: the page"
   logged "$out/web.log" env -C "$tree" bash scripts/web.sh --no-serve
   bash scripts/reproducible.sh zip "$tree/build-web/site" "$out/kessivar-$version-web.zip"
@@ -89,13 +90,7 @@ step="the comparison of the two builds"
 one=$builds/one two=$builds/two
 deb=kessivar_${version}_amd64.deb
 windows=kessivar-$version-windows-x64.zip
-artefacts=(out/$deb out/kessivar-$version-web.zip out/$windows)
-mapfile -t showFiles < <(awk '!/^#/ && NF {print "build/show/" $2} END {print "build/show/kessivar.png"}' \
-  "$one/assets/show_files.txt")
-mapfile -t siteFiles < <(cd "$one/build-web/site" && find . -type f | LC_ALL=C sort |
-  sed 's|^\./|build-web/site/|')
-bash scripts/reproducible.sh compare "$one" "$two" "$builds/diffoscope.txt" \
-  "${artefacts[@]}" "${showFiles[@]}" "${siteFiles[@]}"
+bash "$one/scripts/reproducible.sh" release "$one" "$two" "$builds/diffoscope.txt"
 
 step="the package checks"
 bash dist/check.sh "$one/out/$deb" "$builds"

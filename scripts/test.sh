@@ -8,7 +8,7 @@ set -eu
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 bash scripts/web.sh --install  # the web page's toolchain and browser (tests/web)
-bash scripts/windows.sh --install  # the Windows cross-compiler and wine (tests/windows)
+bash scripts/windows.sh --install  # the Windows cross-compiler, wine and the libraries' sources (tests/windows)
 # The tests never reach the network: what the builds fetch, the set-up above has fetched.
 # As root they run in a network namespace of their own, with only the loopback, so that a
 # test that tries fails here rather than on a mirror's bad day.

@@ -5,7 +5,9 @@
 # build-win/kessivar-<version>-windows-x64.zip.
 #   bash scripts/windows.sh            libraries, program and zip
 #   bash scripts/windows.sh --no-zip   stop after the program (build-win/show/kessivar.exe)
-#   bash scripts/windows.sh --install  only install the packages (used by the test script)
+#   bash scripts/windows.sh --install  only install the packages and fetch Debian's sources
+#                                      of the libraries (the test script runs it: the
+#                                      tests' build then needs no network)
 # KESSIVAR_SHOW_FILES names a native build's show folder to take the pictures, the music
 # and the icon from (the tests pass their own); without it a native build of its own
 # makes them in build-win/native/.
@@ -56,10 +58,16 @@ buildLibrary() {
   echo "Built $package in $((SECONDS - started)) s"
 }
 
-buildLibraries() {
+# Debian's sources of the libraries, fetched once: after this (and --install, which runs
+# it) a build needs no network.
+fetchSources() {
   fetchSource libpng1.6 libpng-dev
   fetchSource freeglut freeglut3-dev
   fetchSource libsdl2 libsdl2-dev
+}
+
+buildLibraries() {
+  fetchSources
   mkdir -p "$out/lib"
   buildLibrary libpng1.6 "${zlibFlags[@]}" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
     -DPNG_EXECUTABLES=OFF
@@ -102,7 +110,7 @@ showFiles() { awk '!/^#/ && NF {print $2}' assets/show_files.txt; }
 # libraries inside the program, from the Debian sources they were built from.
 buildZip() {
   local version name stage
-  version=$(sed -n 's/^project(kessivar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+  version=$(bash scripts/reproducible.sh version)
   name=kessivar-$version-windows-x64
   stage=$out/zip/$name
   rm -rf "$out/zip" && mkdir -p "$stage/licences"
@@ -121,7 +129,7 @@ buildZip() {
 zip=1
 case "${1:-}" in
   --no-zip) zip=0 ;;
-  --install) installPackages; exit 0 ;;
+  --install) installPackages; fetchSources; exit 0 ;;
   --libraries) installPackages; buildLibraries; exit 0 ;;
   "") ;;
   *) echo "usage: bash scripts/windows.sh [--no-zip | --install | --libraries]" >&2; exit 2 ;;

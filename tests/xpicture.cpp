@@ -2,6 +2,7 @@
 // pixels, and the test title picture those measurements are made for.
 // usage: xpicture <window id | root> [WxH+X+Y] [--like PNG...]
 //        xpicture --title-picture FILE
+//        xpicture --icon <window id> PNG
 // Prints, for the window (or the given part of the root window):
 //   picture X Y W H   the box around every pixel that is not pure black
 //   disc X Y W H      the box around the test title picture's blue disc
@@ -11,6 +12,8 @@
 //   like D FILE       for each --like picture of the region's size: the mean difference
 //                     per colour sample, 0..255 (D is -1 when its size differs)
 // Boxes are relative to the region; an empty box is "0 0 0 0".
+// With --icon: "icon D", the mean difference per sample of the window's icon of the PNG's
+// size (as the window manager shows it) from the PNG (-1 when it has no icon of that size).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <png.h>
@@ -98,16 +101,53 @@ double difference(XImage* image, int w, int h, const char* file) {
   return double(sum) / (3.0 * w * h);
 }
 
+// The mean difference of the window's icon of the PNG's size (an entry of _NET_WM_ICON:
+// width, height, then ARGB pixels, each in a long) from the PNG, both over mid grey.
+double iconDifference(Display* display, Window window, const char* file) {
+  png_image png = {};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&png, file)) return -1;
+  std::vector<uint8_t> rgba(size_t(png.width) * png.height * 4);
+  png.format = PNG_FORMAT_RGBA;
+  if (!png_image_finish_read(&png, nullptr, rgba.data(), 0, nullptr)) return -1;
+  Atom type;
+  int format;
+  unsigned long length, after, *values = nullptr;
+  XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 24, False,
+                     AnyPropertyType, &type, &format, &length, &after,
+                     reinterpret_cast<unsigned char**>(&values));
+  const auto overGrey = [](int v, int alpha) { return (v * alpha + 128 * (255 - alpha)) / 255; };
+  double mean = -1;
+  for (unsigned long at = 0; values && format == 32 && at + 2 <= length;
+       at += 2 + values[at] * values[at + 1]) {
+    const unsigned long* argb = values + at + 2;
+    if (values[at] != png.width || values[at + 1] != png.height || at + 2 + rgba.size() / 4 > length)
+      continue;
+    uint64_t sum = 0;
+    for (size_t p = 0; p < rgba.size() / 4; ++p)
+      for (int c = 0; c < 3; ++c)
+        sum += abs(overGrey(argb[p] >> (16 - 8 * c) & 255, argb[p] >> 24 & 255) -
+                   overGrey(rgba[p * 4 + c], rgba[p * 4 + 3]));
+    mean = double(sum) / (3.0 * png.width * png.height);
+  }
+  if (values) XFree(values);
+  return mean;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && strcmp(argv[1], "--title-picture") == 0) return writeTitlePicture(argv[2]) ? 0 : 1;
   if (argc < 2) return 2;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return 1;
+  if (argc == 4 && strcmp(argv[1], "--icon") == 0) {
+    printf("icon %.1f\n", iconDifference(display, Window(strtoul(argv[2], nullptr, 0)), argv[3]));
+    return 0;
+  }
   int likes = 2;  // the first --like, or argc
   while (likes < argc && strcmp(argv[likes], "--like") != 0) ++likes;
   const char* geometry = likes > 2 ? argv[2] : nullptr;
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return 1;
   int x, y, w, h;
   if (!chooseRegion(display, argv[1], geometry, &x, &y, &w, &h)) return 1;
   // A rootless server (XWayland) has no picture of its root: there a window's own pixels.

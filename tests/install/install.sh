@@ -2,8 +2,8 @@
 # The show as a user installs it, started in Xvfb from a folder without its files: from a
 # prefix of its own (cmake --install), directly and through a symlink; and from its Debian
 # package (dpkg -i, run from /usr/games, dpkg -r leaves no file behind). The package as a
-# distribution takes it: its checks (lint) and the same package and files from a second
-# build in another folder (reproducible).
+# distribution takes it: its checks (lint); and the release, the same package, zips and
+# files from a second build in another folder (reproducible).
 # usage: install.sh <build folder> <path to xpicture> <prefix|package|lint|reproducible>
 set -u
 build=$(readlink -f "$1")
@@ -89,24 +89,36 @@ lint)
   check "lintian, desktop-file-validate and appstreamcli pass the package" 0 $?
   ;;
 reproducible)
-  # The build's sources as they are (committed or not) built again in a scratch folder,
-  # at another time, in another time zone, with another umask.
+  # The release as scripts/release.sh checks it (reproducible.sh release): the build's
+  # sources as they are (committed or not) built again in a scratch folder, at another time,
+  # in another time zone, with another umask, against this build's package and show, the
+  # page of web.build and the Windows zip of windows.build. The second build links the
+  # libraries windows.build made (not the product) and takes Debian's sources from there.
   make_package
   SOURCE_DATE_EPOCH=$(git -C "$source" log -1 --format=%ct)
   export SOURCE_DATE_EPOCH
-  mkdir -p "$work/one/out" "$work/two"
-  cp "$deb" "$work/one/out/" && cp -r "$build/show" "$work/one/show"
+  version=$(bash "$source/scripts/reproducible.sh" version)
+  mkdir -p "$work/one/out" "$work/two/build-win" "$work/two/build-web"
+  cp "$deb" "$source/build-win/kessivar-$version-windows-x64.zip" "$work/one/out/"
+  ln -s "$build" "$work/one/build" && ln -s "$source/build-web" "$work/one/build-web"
   git -C "$source" ls-files -z --cached --others --exclude-standard |
     (cd "$source" && tar --null --ignore-failed-read -T - -c) | tar -x -C "$work/two"
+  ln -s "$source/build-win/prefix" "$work/two/build-win/prefix"
+  cp -r "$source/build-win/src" "$work/two/build-win/" && cp -r "$source/build-web/src" "$work/two/build-web/"
   type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")
-  (umask 002 && export TZ=Pacific/Auckland &&
-     cmake -S "$work/two" -B "$work/two/build" -DCMAKE_BUILD_TYPE="$type" &&
-     bash "$source/scripts/package.sh" "$work/two/build" "$work/two/out") \
-    >"$work/two.log" 2>&1 || { cat "$work/two.log"; exit 1; }
-  cp -r "$work/two/build/show" "$work/two/show"
-  bash "$source/scripts/reproducible.sh" compare "$work/one" "$work/two" "$work/diffoscope.txt" \
-    "out/$(basename "$deb")" show/kessivar.png "${show_files[@]/#/show/}"
-  check "a second build gives the same package, pictures and music" 0 $?
+  started=$SECONDS
+  (umask 002 && export TZ=Pacific/Auckland && cd "$work/two" &&
+     cmake -S . -B build -DCMAKE_BUILD_TYPE="$type" && bash scripts/package.sh build out &&
+     cmake --build build -j"$(nproc)" --target windows_icon &&
+     KESSIVAR_SHOW_FILES=$work/two/build/show bash scripts/windows.sh && bash scripts/web.sh --no-serve) \
+    >"$work/two.log" 2>&1 || { tail -n 40 "$work/two.log"; exit 1; }
+  echo "the second build took $((SECONDS - started)) s"
+  cp "$work/two/build-win/kessivar-$version-windows-x64.zip" "$work/two/out/"
+  for tree in one two; do
+    bash "$source/scripts/reproducible.sh" zip "$work/$tree/build-web/site" "$work/$tree/out/kessivar-$version-web.zip"
+  done
+  bash "$source/scripts/reproducible.sh" release "$work/one" "$work/two" "$work/diffoscope.txt"
+  check "a second build gives the same package, zips, show and page, the Windows zip its files" 0 $?
   ;;
 *)
   echo "unknown case $case_name"; exit 2 ;;

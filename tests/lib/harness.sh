@@ -35,9 +35,13 @@ cleanup() {
 trap cleanup EXIT
 # WRAPPER=wine (program the Windows one, WINEPREFIX its prefix): one quiet, warm server
 # for the script's starts, ended with the script (that prefix's, never another's).
+# Under wine every wait stretches further by KESSIVAR_WINE_TIME_FACTOR (the wine tests set
+# it), those of the helpers the cases run under wine too (the factor is exported).
 if [ "${WRAPPER:-}" == wine ]; then
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=${WINEPREFIX:?}
   wineserver -p 30 2>/dev/null  # none yet where the prefix is still to be made
+  time_factor=$(awk -v a="$time_factor" -v b="${KESSIVAR_WINE_TIME_FACTOR:-1}" 'BEGIN { print a * b }')
+  export KESSIVAR_TIME_FACTOR=$time_factor
 fi
 
 # wait_for <seconds> <command...>: runs the command every 0.1 s until it succeeds (status

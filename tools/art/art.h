@@ -25,4 +25,7 @@ Picture paintLayer();   // "ksvlayer.png": 512x256 RGBA
 Picture paintCards();   // "kortit5.png": 1024x1024 RGBA, five 256x364 cards
 Picture paintWriter();  // "writer2.png": 256x1024 RGBA, 42 text bands of 20 rows
 Picture paintFooter();  // "footer.png": 512x64 RGB
-Picture paintIcon();    // "kessivar.png": 256x256 RGBA desktop icon (not read by the show)
+// "kessivar.png": the 256x256 RGBA desktop icon (not read by the show); with another side
+// (iconSides, from the build), "kessivar-<side>.png", the Windows program's smaller icons.
+Picture paintIcon(int side = 256);
+const int iconSides[] = {ICON_SIDES};

@@ -1,4 +1,4 @@
-// kessivar_art OUTDIR: paints the show's seven pictures and its desktop icon into OUTDIR.
+// kessivar_art OUTDIR: paints the show's seven pictures and its icons into OUTDIR.
 #include "art.h"
 #include "assets/assets.h"
 
@@ -39,5 +39,7 @@ int main(int argc, char** argv) {
   for (int p = 0; p < showPictureCount; p++)
     if (!writePng(dir + "/" + showPictureFiles[p].name, paintShowPicture(p))) return 1;
   if (!writePng(dir + "/kessivar.png", paintIcon())) return 1;  // the desktop icon
+  for (int side : iconSides)
+    if (!writePng(dir + "/kessivar-" + std::to_string(side) + ".png", paintIcon(side))) return 1;
   return 0;
 }
