@@ -26,3 +26,10 @@ Picture paintCards();   // "kortit5.png": 1024x1024 RGBA, five 256x364 cards
 Picture paintWriter();  // "writer2.png": 256x1024 RGBA, 42 text bands of 20 rows
 Picture paintFooter();  // "footer.png": 512x64 RGB
 Picture paintIcon();    // "kessivar.png": 256x256 RGBA desktop icon (not read by the show)
+
+// The words on the cards and writer strips (cards.cpp), for the invitation as text.
+const char* cardText(int card, int line);     // card 0..4; line -1 is the title; nullptr past the end
+const char* writerText(int block, int line);  // block 0..writerBlockCount - 1, line 0 the heading
+// Writes the invitation as text into dir (invitation.cpp): the party's facts, the cards, the
+// writer blocks and the scroll texts; false, with a line on standard error, if it cannot.
+bool writeInvitation(const std::string& dir);
