@@ -5,10 +5,12 @@
 // first pass plays as its blocks come, so the music starts at once; the loop follows it
 // as one buffer source that repeats the loop without a gap. A loop kept from an earlier
 // visit (or made before the show started) plays at once, as the native show plays its file.
-// The page calls unlockSound as the viewer's gesture begins and startSound inside it (where
-// every browser lets sound begin), the latter with a function that gives the show's time
-// in ms, or null while the show has not started; and stopSound when the show stops. The
-// music follows the show's time: it joins at the place the show has reached.
+// The page calls startSound within the viewer's gesture (where every browser lets sound
+// begin) with a function that gives the show's time in ms, or null while the show has not
+// started; and stopSound when the show stops. The music follows the show's time: it joins
+// at the place the show has reached. The worker sends its blocks as float samples, one
+// array per channel, so that all the page does with a block is one copy per channel:
+// no task of the page's own thread grows with the music's length.
 // window.kessivarMusic tells what happened, for the tests and the benchmark.
 'use strict';
 
@@ -92,14 +94,9 @@ var kessivarMusic = {
     }
   }
 
-  // Copies 16-bit interleaved stereo into buffer from its frame `first` on.
-  function put(buffer, pcm, first) {
-    const frames = pcm.length / 2;
-    for (let channel = 0; channel < 2; ++channel) {
-      const samples = new Float32Array(frames);
-      for (let i = 0; i < frames; ++i) samples[i] = pcm[2 * i + channel] / 32768;
-      buffer.copyToChannel(samples, channel, first);
-    }
+  // Copies a block's channels into buffer from its frame `first` on.
+  function put(buffer, channels, first) {
+    channels.forEach((samples, channel) => buffer.copyToChannel(samples, channel, first));
   }
 
   // One message of the worker: a block of the first pass or of the loop, the end of the
@@ -114,7 +111,7 @@ var kessivarMusic = {
       return;
     }
     music.frames = data.frames;
-    if (!data.pcm) {
+    if (!data.channels) {
       music.renderMs = data.renderMs;
       music.cached = data.cached;
       music.complete = true;
@@ -123,14 +120,14 @@ var kessivarMusic = {
       return;
     }
     if (data.lead) {
-      const buffer = new AudioBuffer({numberOfChannels: 2, length: data.pcm.length / 2,
+      const buffer = new AudioBuffer({numberOfChannels: 2, length: data.channels[0].length,
                                       sampleRate: rate});
-      put(buffer, data.pcm, 0);
+      put(buffer, data.channels, 0);
       music.lead[data.first / blockFrames] = buffer;
     } else {
       if (!music.loop)
         music.loop = new AudioBuffer({numberOfChannels: 2, length: data.frames, sampleRate: rate});
-      put(music.loop, data.pcm, data.first);
+      put(music.loop, data.channels, data.first);
       return;
     }
     schedule();
@@ -146,7 +143,7 @@ var kessivarMusic = {
   };
 
   // Makes or resumes the page's audio context; false where there is no Web Audio.
-  window.unlockSound = function () {
+  function unlockSound() {
     if (!music.context) {
       const Context = window.AudioContext || window.webkitAudioContext;
       if (!Context) return false;
@@ -159,7 +156,7 @@ var kessivarMusic = {
     }
     music.context.resume();
     return true;
-  };
+  }
 
   window.startSound = function (showClockMs) {
     if (!unlockSound()) return;

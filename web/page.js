@@ -3,6 +3,8 @@
 // start screen until a click, tap or key (browsers allow sound only after one), hands
 // keys and the control bar's buttons to the show, toggles full screen and draws at the
 // screen's own pixel size. Without WebGL it says so instead of loading the program.
+// "Read the invitation" (#invitation) shows the invitation as text over the page; keys,
+// taps and clicks there are the reader's, not the show's.
 // index.html#t=SECONDS draws the show at that time as a still instead: no sound, no
 // gesture, 640x480 unless &size=WxH follows; the pixels are kept in window.kessivarStill
 // (RGBA, bottom row first).
@@ -24,6 +26,10 @@ var Module = (function () {
   let startWanted = null;   // the gesture's time stamp when it came before ready
   let showStartedAt = 0;    // performance.now() when the show started, ms
   let barTimer = 0;         // hides the control bar; 0 when it is hidden
+  let pressStarted = false; // the show started at this press: its release is no tap on it
+  const soundAfterMs = 50;  // from the picture's start to the sound's: the first frame is
+                            // shown before the audio context is made (seconds in WebKit);
+                            // every engine still counts it as within the gesture
 
   function setState(state) { body.dataset.state = state; }
   function state() { return body.dataset.state; }
@@ -142,8 +148,9 @@ var Module = (function () {
     });
   }
 
-  // Called inside the handler of the viewer's gesture; the sound starts there too, after
-  // the picture when the show can start at once (making an audio context takes a while).
+  // Called inside the handler of the viewer's gesture. While loading the sound starts at
+  // once; when the show can start, its picture first and the sound a moment later, from a
+  // timer the gesture's handler set (which keeps the gesture's permission for sound).
   function start(gestureTime) {
     if (state() === 'loading') {
       startWanted = gestureTime;
@@ -151,9 +158,11 @@ var Module = (function () {
       soundStart();
     } else if (state() === 'ready') {
       startShow(gestureTime);
-      soundStart();
+      setTimeout(() => { if (state() === 'show') soundStart(); }, soundAfterMs);
     }
   }
+
+  function reading() { return location.hash === '#invitation'; }
 
   // Back to the start screen, out of full screen as the native show leaves its mode.
   function stop() {
@@ -198,6 +207,10 @@ var Module = (function () {
 
   function onKeyDown(event) {
     if (event.repeat || event.ctrlKey || event.altKey || event.metaKey) return;
+    if (reading() || event.target.closest('a')) {
+      if (event.key === 'Escape' && reading()) location.hash = '';
+      return;  // the reader's keys: scrolling, following the link
+    }
     if (event.key === 'f' || event.key === 'F') {
       toggleFullScreen();
     } else if (state() !== 'show') {
@@ -214,17 +227,23 @@ var Module = (function () {
     event.preventDefault();
   }
 
-  // A tap or click on the start screen starts the show; over the show it brings the bar.
-  function onPointerUp(event) {
-    if (event.target.closest('#bar')) return;
-    if (state() === 'show') showBar();
-    else if (event.target.closest('#start')) start(event.timeStamp);
+  // A press on the start screen starts the show (WebKit counts a mouse button's press as
+  // the viewer's gesture, but not always its release); a tap or click over the show brings
+  // the bar.
+  function onPointerDown(event) {
+    if (state() === 'show' || event.button > 0 || reading()) return;
+    if (!event.target.closest('#start') || event.target.closest('a')) return;
+    pressStarted = true;
+    start(event.timeStamp);
   }
 
-  // WebKit counts a mouse button's press as the viewer's gesture, but not always its
-  // release: sound is allowed as the press on the start screen comes.
-  function onPointerDown(event) {
-    if (state() !== 'show' && event.target.closest('#start')) unlockSound();
+  function onPointerUp(event) {
+    if (pressStarted) {
+      pressStarted = false;
+      return;
+    }
+    if (event.target.closest('#bar, a, #invitation')) return;
+    if (state() === 'show') showBar();
   }
 
   function onButton(id, action) {
@@ -291,10 +310,6 @@ var Module = (function () {
   }
 
   function onReady() {
-    // The show sets the title; the start screen shows it as name and dates.
-    const [name, dates] = document.title.split(' - ');
-    document.getElementById('event').textContent = name;
-    document.getElementById('dates').textContent = dates || '';
     if (still) {
       drawStill();
       return;
@@ -307,7 +322,10 @@ var Module = (function () {
       navigator.serviceWorker.register('sw.js').catch(() => {});
   }
 
-  window.addEventListener('hashchange', () => location.reload());
+  // A still is drawn once per document: another still's hash loads the page again.
+  window.addEventListener('hashchange', (event) => {
+    if (/#t=/.test(event.oldURL + ' ' + event.newURL)) location.reload();
+  });
   const files = loadFiles();  // before the WebGL context, which can take a while
   const gl = makeContext();
   if (!gl) {
