@@ -9,7 +9,9 @@
 // gesture, 640x480 unless &size=WxH follows; the pixels are kept in window.kessivarStill
 // (RGBA, bottom row first).
 // body's data-state: loading, ready, show, still or nowebgl; data-ready-ms and
-// data-first-frame-ms record how long the start took.
+// data-first-frame-ms record how long the start took, data-startup-ms the program's
+// start-up once its files were in (decoding the pictures most of it), data-show-started-ms
+// when the show's clock began (performance.now()).
 'use strict';
 
 var Module = (function () {
@@ -25,6 +27,7 @@ var Module = (function () {
 
   let startWanted = null;   // the gesture's time stamp when it came before ready
   let showStartedAt = 0;    // performance.now() when the show started, ms
+  let filesInAt = 0;        // performance.now() when the show's files were in, ms
   let barTimer = 0;         // hides the control bar; 0 when it is hidden
   let pressStarted = false; // the show started at this press: its release is no tap on it
   const soundAfterMs = 50;  // from the picture's start to the sound's: the first frame is
@@ -142,6 +145,7 @@ var Module = (function () {
     setState('show');
     fitCanvas();
     showStartedAt = performance.now();
+    body.dataset.showStartedMs = showStartedAt.toFixed(1);
     Module._webStartShow();
     requestAnimationFrame(() => {
       body.dataset.firstFrameMs = (performance.now() - gestureTime).toFixed(1);
@@ -316,6 +320,7 @@ var Module = (function () {
     }
     setState('ready');
     body.dataset.readyMs = performance.now().toFixed(0);
+    body.dataset.startupMs = (performance.now() - filesInAt).toFixed(1);
     prompt.textContent = invitation();
     if (startWanted !== null) startShow(startWanted);
     if ('serviceWorker' in navigator)
@@ -349,6 +354,7 @@ var Module = (function () {
       Module.addRunDependency('show files');
       Promise.all(files.images).then((images) => {
         images.forEach((bytes, i) => { if (bytes) Module.FS.writeFile(pictures[i], bytes); });
+        filesInAt = performance.now();
         Module.removeRunDependency('show files');
       });
     }],
