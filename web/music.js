@@ -1,7 +1,8 @@
 // The show's music in the page. A worker (music_worker.js) renders it with the show's own
-// synthesizer while the page loads, as a stream: first the song's first pass, starting
-// from silence, block by block as it is made; then the loop, its second pass, which
-// carries the first pass's echoes at its start and is the music file's own samples. The
+// synthesizer from the moment the page is ready (prepareSound), as a stream: first the
+// song's first pass, starting from silence, block by block as it is made; then the loop,
+// its second pass, which carries the first pass's echoes at its start and is the music
+// file's own samples. The
 // first pass plays as its blocks come, so the music starts at once; the loop follows it
 // as one buffer source that repeats the loop without a gap. A loop kept from an earlier
 // visit (or made before the show started) plays at once, as the native show plays its file.
@@ -133,13 +134,18 @@ var kessivarMusic = {
     schedule();
   }
 
+  // Starts the synthesizer's worker, once: when the page is ready (on a slow line its files
+  // would otherwise take the show's bandwidth) or at the first gesture, if that comes first.
   // A still (index.html#t=...) has no sound.
-  if (/^#t=/.test(location.hash)) return;
-  const worker = new Worker('music_worker.js');
-  worker.onmessage = onWorkerMessage;
-  worker.onerror = (event) => {
-    event.preventDefault();
-    console.warn(`music: the synthesizer did not load (${event.message}); the show runs silently`);
+  let worker = null;
+  window.prepareSound = function () {
+    if (worker || /^#t=/.test(location.hash)) return;
+    worker = new Worker('music_worker.js');
+    worker.onmessage = onWorkerMessage;
+    worker.onerror = (event) => {
+      event.preventDefault();
+      console.warn(`music: the synthesizer did not load (${event.message}); the show runs silently`);
+    };
   };
 
   // Makes or resumes the page's audio context; false where there is no Web Audio.
@@ -159,6 +165,7 @@ var kessivarMusic = {
   }
 
   window.startSound = function (showClockMs) {
+    prepareSound();
     if (!unlockSound()) return;
     music.clock = showClockMs;
     schedule();

@@ -313,6 +313,17 @@ var Module = (function () {
     body.dataset.still = 'ready';
   }
 
+  // The page's icon and manifest, linked once the show is ready: a browser asks for them
+  // at once, and on a slow line they would share the bandwidth the show's files need.
+  function linkIcons() {
+    for (const [rel, href] of [['icon', 'kessivar.png'], ['apple-touch-icon', 'kessivar.png'],
+                               ['manifest', 'manifest.webmanifest']]) {
+      const link = document.createElement('link');
+      Object.assign(link, {rel, href});
+      document.head.appendChild(link);
+    }
+  }
+
   function onReady() {
     if (still) {
       drawStill();
@@ -322,6 +333,8 @@ var Module = (function () {
     body.dataset.readyMs = performance.now().toFixed(0);
     body.dataset.startupMs = (performance.now() - filesInAt).toFixed(1);
     prompt.textContent = invitation();
+    linkIcons();
+    prepareSound();
     if (startWanted !== null) startShow(startWanted);
     if ('serviceWorker' in navigator)
       navigator.serviceWorker.register('sw.js').catch(() => {});
@@ -336,6 +349,7 @@ var Module = (function () {
   if (!gl) {
     files.program.catch(() => {});
     sayNoWebGL();
+    linkIcons();
     return {};
   }
   loadScript(files);
