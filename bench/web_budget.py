@@ -157,10 +157,11 @@ def long_tasks(url, scratch, runs):
             browser.press("Enter", "Enter", 13, "\r")
             time.sleep(20)  # the show's first 20 s, as a viewer sees them
             tasks = browser.evaluate("longTasks")
-            after = [d for start, d in tasks if start + d > ready]
+            # ready is marked at the end of the start-up's own task: the tasks after it
+            after = [d for start, d in tasks if start >= ready]
             counts.append(len(after))
             longest.append(max(after, default=0))
-            before.append(max((d for start, d in tasks if start + d <= ready), default=0))
+            before.append(max((d for start, d in tasks if start < ready), default=0))
     print(f"long tasks after ready, first 20 s of the show, CPU 4x slower: "
           f"{figure(counts, 'tasks')}, longest {figure(longest, 'ms')} (budget: none over 50 ms; "
           f"before ready the longest was {figure(before, 'ms')})")

@@ -134,12 +134,16 @@ var kessivarMusic = {
     schedule();
   }
 
-  // Starts the synthesizer's worker, once: when the page is ready (on a slow line its files
-  // would otherwise take the show's bandwidth) or at the first gesture, if that comes first.
-  // A still (index.html#t=...) has no sound.
+  // Starts the synthesizer's worker and makes the audio context, once: when the page is
+  // ready (on a slow line the worker's files would otherwise take the show's bandwidth)
+  // or at the first gesture, if that comes first. A context made before any gesture waits,
+  // suspended, for the gesture's resume; making it costs the page's thread a long task (a
+  // tenth of a second on a slow phone, seconds in WebKit), better spent before the show
+  // than in its first frames. A still (index.html#t=...) has no sound.
   let worker = null;
   window.prepareSound = function () {
     if (worker || /^#t=/.test(location.hash)) return;
+    makeContext();
     worker = new Worker('music_worker.js');
     worker.onmessage = onWorkerMessage;
     worker.onerror = (event) => {
@@ -148,18 +152,23 @@ var kessivarMusic = {
     };
   };
 
+  // The page's audio context, made where missing; false where there is no Web Audio.
+  function makeContext() {
+    if (music.context) return true;
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return false;
+    try {
+      music.context = new Context({sampleRate: rate});
+    } catch (error) {
+      music.context = new Context();  // resampled by the browser
+    }
+    music.context.onstatechange = schedule;
+    return true;
+  }
+
   // Makes or resumes the page's audio context; false where there is no Web Audio.
   function unlockSound() {
-    if (!music.context) {
-      const Context = window.AudioContext || window.webkitAudioContext;
-      if (!Context) return false;
-      try {
-        music.context = new Context({sampleRate: rate});
-      } catch (error) {
-        music.context = new Context();  // resampled by the browser
-      }
-      music.context.onstatechange = schedule;
-    }
+    if (!makeContext()) return false;
     music.context.resume();
     return true;
   }

@@ -335,6 +335,10 @@ var Module = (function () {
     prompt.textContent = invitation();
     linkIcons();
     prepareSound();
+    // One frame drawn behind the start screen: the first frame costs the GL's set-up of
+    // its programs and textures, a long task better had now than as the show begins.
+    Module._webStartShow();
+    Module._webStopShow();
     if (startWanted !== null) startShow(startWanted);
     if ('serviceWorker' in navigator)
       navigator.serviceWorker.register('sw.js').catch(() => {});
