@@ -287,7 +287,7 @@ var Module = (function () {
     return {program, images};
   }
 
-  function loadScript(files) {
+  function loadScript() {
     const script = document.createElement('script');
     script.src = 'kessivar.js';
     script.async = true;
@@ -314,9 +314,11 @@ var Module = (function () {
   }
 
   // The page's icon and manifest, linked once the show is ready: a browser asks for them
-  // at once, and on a slow line they would share the bandwidth the show's files need.
+  // at once, and on a slow line they would share the bandwidth the show's files need (till
+  // then the page's icon is an empty one of its own, so that none is asked for).
   function linkIcons() {
-    for (const [rel, href] of [['icon', 'kessivar.png'], ['apple-touch-icon', 'kessivar.png'],
+    document.querySelector('link[rel="icon"]').href = 'kessivar.png';
+    for (const [rel, href] of [['apple-touch-icon', 'kessivar.png'],
                                ['manifest', 'manifest.webmanifest']]) {
       const link = document.createElement('link');
       Object.assign(link, {rel, href});
@@ -335,10 +337,6 @@ var Module = (function () {
     prompt.textContent = invitation();
     linkIcons();
     prepareSound();
-    // One frame drawn behind the start screen: the first frame costs the GL's set-up of
-    // its programs and textures, a long task better had now than as the show begins.
-    Module._webStartShow();
-    Module._webStopShow();
     if (startWanted !== null) startShow(startWanted);
     if ('serviceWorker' in navigator)
       navigator.serviceWorker.register('sw.js').catch(() => {});
@@ -348,19 +346,32 @@ var Module = (function () {
   window.addEventListener('hashchange', (event) => {
     if (/#t=/.test(event.oldURL + ' ' + event.newURL)) location.reload();
   });
-  const files = loadFiles();  // before the WebGL context, which can take a while
-  const gl = makeContext();
-  if (!gl) {
-    files.program.catch(() => {});
-    sayNoWebGL();
-    linkIcons();
-    return {};
+
+  // The show's pictures and the scroller made a step at a time (webLoadStep), each step a
+  // task of its own, so that no task of the start-up keeps the page from answering for
+  // long; then one frame behind the start screen, and ready.
+  function loadStep(step) {
+    const next = (then) => {
+      const channel = new MessageChannel();
+      channel.port1.onmessage = then;
+      channel.port2.postMessage(null);
+    };
+    if (Module._webLoadStep(step)) {
+      next(() => loadStep(step + 1));
+    } else if (still) {
+      onReady();
+    } else {
+      // The first frame costs the GL's set-up of its programs and textures: now rather
+      // than as the show begins.
+      Module._webStartShow();
+      Module._webStopShow();
+      next(onReady);
+    }
   }
-  loadScript(files);
-  if (!still) listen();
-  return {
+
+  let files = null;  // the program and pictures asked for, from begin on
+  const module = {
     canvas,
-    preinitializedWebGLContext: gl,
     noImageDecoding: true,
     // The program the page has already asked for and compiled.
     instantiateWasm(imports, receive) {
@@ -376,6 +387,29 @@ var Module = (function () {
         Module.removeRunDependency('show files');
       });
     }],
-    postRun: [onReady],
+    postRun: [() => loadStep(0)],
   };
+
+  // Everything else begins once the start screen's text is on screen: the fetches, the
+  // WebGL context (long on a slow phone) and the program (a tab opened in the background,
+  // which draws no frames, begins after 100 ms).
+  let begun = false;
+  function begin() {
+    if (begun) return;
+    begun = true;
+    files = loadFiles();  // before the WebGL context, which can take a while
+    const gl = makeContext();
+    if (!gl) {
+      files.program.catch(() => {});
+      sayNoWebGL();
+      linkIcons();
+      return;
+    }
+    module.preinitializedWebGLContext = gl;
+    loadScript();
+    if (!still) listen();
+  }
+  requestAnimationFrame(() => setTimeout(begin, 0));
+  setTimeout(begin, 100);
+  return module;
 })();

@@ -159,7 +159,7 @@ class Browser(Page):
     def __init__(self, scratch, flags=()):
         profile = os.path.join(scratch, "profile")
         shutil.rmtree(profile, ignore_errors=True)
-        os.makedirs(profile)
+        os.makedirs(profile, exist_ok=True)  # a child of the last browser may still write
         self.log = open(os.path.join(scratch, "chromium.log"), "w")
         self.process = subprocess.Popen(
             ["chromium", *self.FLAGS, *flags, f"--user-data-dir={profile}", "about:blank"],
