@@ -390,9 +390,9 @@ var Module = (function () {
     postRun: [() => loadStep(0)],
   };
 
-  // Everything else begins once the start screen's text is on screen: the fetches, the
-  // WebGL context (long on a slow phone) and the program (a tab opened in the background,
-  // which draws no frames, begins after 100 ms).
+  // Everything else begins once the start screen's text is on screen (two animation frames
+  // on): the fetches, the WebGL context (long on a slow phone) and the program (a tab opened
+  // in the background, which draws no frames, begins after 100 ms).
   let begun = false;
   function begin() {
     if (begun) return;
@@ -409,7 +409,7 @@ var Module = (function () {
     loadScript();
     if (!still) listen();
   }
-  requestAnimationFrame(() => setTimeout(begin, 0));
+  requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(begin, 0)));
   setTimeout(begin, 100);
   return module;
 })();
