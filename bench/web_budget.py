@@ -210,12 +210,16 @@ def lighthouse(url, scratch, runs):
     median = sorted(reports, key=lambda r: r["categories"]["performance"]["score"])[len(reports) // 2]
     for key in ("total-blocking-time", "largest-contentful-paint", "first-contentful-paint"):
         print(f"  {median['audits'][key]['title']}: {median['audits'][key]['displayValue']}")
-    chances = sorted((a for a in median["audits"].values()
-                      if (a.get("details") or {}).get("type") == "opportunity"
-                      and a["details"].get("overallSavingsMs", 0) > 0),
-                     key=lambda a: -a["details"]["overallSavingsMs"])[:3]
-    for audit in chances:
-        print(f"  opportunity: {audit['title']}: {audit['details']['overallSavingsMs']:.0f} ms")
+    # Lighthouse 12 gives every audit that could gain time its metricSavings (ms of LCP,
+    # FCP, TBT ...); the opportunities of old also their overallSavingsMs.
+    def saving(audit):
+        details = audit.get("details") or {}
+        return max(details.get("overallSavingsMs", 0) if details.get("type") == "opportunity" else 0,
+                   sum(v for v in (audit.get("metricSavings") or {}).values() if v))
+    chances = sorted((a for a in median["audits"].values() if saving(a) > 0), key=lambda a: -saving(a))
+    for audit in chances[:3]:
+        print(f"  opportunity: {audit['title']} ({audit.get('displayValue', '')}): "
+              f"{saving(audit):.0f} ms")
     if not chances:
         print("  no opportunities with savings")
 

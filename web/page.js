@@ -390,9 +390,10 @@ var Module = (function () {
     postRun: [() => loadStep(0)],
   };
 
-  // Everything else begins once the start screen's text is on screen (two animation frames
-  // on): the fetches, the WebGL context (long on a slow phone) and the program (a tab opened
-  // in the background, which draws no frames, begins after 100 ms).
+  // Everything else begins once the start screen's text is on screen: the fetches, the
+  // WebGL context (long on a slow phone) and the program. The browser says when its largest
+  // text has been painted (where it tells that, else two animation frames on); a tab opened
+  // in the background, which paints nothing, begins after a second.
   let begun = false;
   function begin() {
     if (begun) return;
@@ -409,7 +410,14 @@ var Module = (function () {
     loadScript();
     if (!still) listen();
   }
-  requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(begin, 0)));
-  setTimeout(begin, 100);
+  if ((PerformanceObserver.supportedEntryTypes || []).includes('largest-contentful-paint')) {
+    new PerformanceObserver((list, observer) => {
+      observer.disconnect();
+      setTimeout(begin, 0);
+    }).observe({type: 'largest-contentful-paint', buffered: true});
+  } else {
+    requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(begin, 0)));
+  }
+  setTimeout(begin, 1000);
   return module;
 })();
