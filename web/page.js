@@ -369,7 +369,7 @@ var Module = (function () {
     }
   }
 
-  let files = null;  // the program and pictures asked for, from begin on
+  const files = loadFiles();  // asked for at once: on a slow line they take longest
   const module = {
     canvas,
     noImageDecoding: true,
@@ -390,15 +390,14 @@ var Module = (function () {
     postRun: [() => loadStep(0)],
   };
 
-  // Everything else begins once the start screen's text is on screen: the fetches, the
-  // WebGL context (long on a slow phone) and the program. The browser says when its largest
-  // text has been painted (where it tells that, else two animation frames on); a tab opened
-  // in the background, which paints nothing, begins after a second.
+  // The rest begins once the start screen's text is on screen: the WebGL context (long on a
+  // slow phone) and the program. The browser says when its largest text has been painted
+  // (where it tells that, else two animation frames on); a tab opened in the background,
+  // which paints nothing, begins after a second.
   let begun = false;
   function begin() {
     if (begun) return;
     begun = true;
-    files = loadFiles();  // before the WebGL context, which can take a while
     const gl = makeContext();
     if (!gl) {
       files.program.catch(() => {});
