@@ -129,7 +129,7 @@ var Module = (function () {
   // The canvas as large as the screen shows it, in device pixels, but at least 640x480
   // and at most maxWidth x maxHeight; the show puts its 4:3 picture in the middle.
   function fitCanvas() {
-    if (still || state() === 'loading') return;
+    if (still || (state() !== 'ready' && state() !== 'show')) return;
     const cssWidth = canvas.clientWidth || 640, cssHeight = canvas.clientHeight || 480;
     const scale = Math.max(640 / cssWidth, 480 / cssHeight,
                            Math.min(devicePixelRatio || 1, maxWidth / cssWidth,
@@ -370,6 +370,7 @@ var Module = (function () {
   }
 
   const files = loadFiles();  // asked for at once: on a slow line they take longest
+  if (!still) listen();       // a gesture while loading starts the show once it is ready
   const module = {
     canvas,
     noImageDecoding: true,
@@ -407,7 +408,6 @@ var Module = (function () {
     }
     module.preinitializedWebGLContext = gl;
     loadScript();
-    if (!still) listen();
   }
   if ((PerformanceObserver.supportedEntryTypes || []).includes('largest-contentful-paint')) {
     new PerformanceObserver((list, observer) => {
