@@ -26,17 +26,19 @@ static unsigned* textureOf(int picture) {
   return nullptr;
 }
 
-void loadShowImages() {
-  for (int p = 0; p < showPictureCount; ++p) {
-    const ShowPictureFile& file = showPictureFiles[p];
-    if (file.mode == pictureRaw) {
-      pngLoadRaw(showFilePath(file.name), &fontImage);
-      continue;
-    }
-    pngInfo info;
-    const int trans = file.mode == pictureSolid ? PNG_SOLID : PNG_ALPHA;
-    *textureOf(p) =
-        pngBind(showFilePath(file.name), PNG_NOMIPMAPS, trans, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+void loadShowImage(int picture) {
+  const ShowPictureFile& file = showPictureFiles[picture];
+  if (file.mode == pictureRaw) {
+    pngLoadRaw(showFilePath(file.name), &fontImage);
+    return;
   }
+  pngInfo info;
+  const int trans = file.mode == pictureSolid ? PNG_SOLID : PNG_ALPHA;
+  *textureOf(picture) =
+      pngBind(showFilePath(file.name), PNG_NOMIPMAPS, trans, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+}
+
+void loadShowImages() {
+  for (int p = 0; p < showPictureCount; ++p) loadShowImage(p);
   freeImageBuffer();
 }

@@ -31,3 +31,7 @@ extern pngRawInfo fontImage;
 // (level 0, clamped, nearest filtering). Needs a current GL context. Says one line on
 // stderr per file that fails, and goes on.
 void loadShowImages();
+// One step of loadShowImages: picture `picture` of the table (0..showPictureCount - 1).
+// For a caller that spreads the loading over several turns of its event loop (the page),
+// which calls freeImageBuffer (images/) after the last, as loadShowImages does.
+void loadShowImage(int picture);

@@ -1,6 +1,7 @@
 // The show in a browser: the show's start-up (app/startup.h), composer and layers driven
 // by the page. The page (web/page.js) fetches the show's files into the in-memory file system
-// before main runs, calls webStartShow on the viewer's first click, tap or key,
+// before main runs, then has the show's files loaded in steps (webLoadStep), each a task of
+// its own, calls webStartShow on the viewer's first click, tap or key,
 // webKey for keys, webStopShow on Escape and webResize when the canvas changes size.
 // With index.html#t=SECONDS it asks for one still instead (webDrawStill) and starts no
 // show.
@@ -14,7 +15,9 @@
 #include "app/composer.h"
 #include "app/shell.h"
 #include "app/startup.h"
+#include "assets/assets.h"
 #include "capture/capture.h"
+#include "images/images.h"
 #include "scroller/scroller.h"
 #include "scroller/typeset.h"
 
@@ -36,6 +39,19 @@ static void onAnimationFrame() {
 }
 
 extern "C" {
+
+// Step `step` of loadShow (app/startup.cpp), which a browser would run as one task too long
+// for a phone to answer a tap meanwhile: each picture, then the scroller. 1 while steps
+// remain, 0 once the show is loaded.
+EMSCRIPTEN_KEEPALIVE int webLoadStep(int step) {
+  if (step < showPictureCount) {
+    loadShowImage(step);
+    return 1;
+  }
+  freeImageBuffer();
+  initScroller();
+  return 0;
+}
 
 // The show from show time 0, as a fresh launch has it; the page plays its music
 // (web/music.js), following the show's time from this call on.
@@ -83,15 +99,15 @@ EMSCRIPTEN_KEEPALIVE void webDrawStill(double seconds) {
 
 }  // extern "C"
 
-// The page's own surface, the canvas, then the show's loading; the music is the page's
-// (web/music.js), and the browser's animation frames take the place of the main loop.
+// The page's own surface, the canvas; the show's loading follows in steps (webLoadStep); the
+// music is the page's (web/music.js), and the browser's animation frames take the place of
+// the main loop.
 int main(int argc, char** argv) {
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_DOUBLE);
   glutInitWindowSize(640, 480);
   glutCreateWindow(showTitle);
   onReshape(640, 480);
-  loadShow();
   EM_ASM({ document.title = UTF8ToString($0); }, showTitle);
   emscripten_set_main_loop(onAnimationFrame, 0, false);
   return 0;

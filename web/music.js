@@ -1,14 +1,17 @@
 // The show's music in the page. A worker (music_worker.js) renders it with the show's own
-// synthesizer while the page loads, as a stream: first the song's first pass, starting
-// from silence, block by block as it is made; then the loop, its second pass, which
-// carries the first pass's echoes at its start and is the music file's own samples. The
+// synthesizer from the moment the page is ready (prepareSound), as a stream: first the
+// song's first pass, starting from silence, block by block as it is made; then the loop,
+// its second pass, which carries the first pass's echoes at its start and is the music
+// file's own samples. The
 // first pass plays as its blocks come, so the music starts at once; the loop follows it
 // as one buffer source that repeats the loop without a gap. A loop kept from an earlier
 // visit (or made before the show started) plays at once, as the native show plays its file.
-// The page calls unlockSound as the viewer's gesture begins and startSound inside it (where
-// every browser lets sound begin), the latter with a function that gives the show's time
-// in ms, or null while the show has not started; and stopSound when the show stops. The
-// music follows the show's time: it joins at the place the show has reached.
+// The page calls startSound within the viewer's gesture (where every browser lets sound
+// begin) with a function that gives the show's time in ms, or null while the show has not
+// started; and stopSound when the show stops. The music follows the show's time: it joins
+// at the place the show has reached. The worker sends its blocks as float samples, one
+// array per channel, so that all the page does with a block is one copy per channel:
+// no task of the page's own thread grows with the music's length.
 // window.kessivarMusic tells what happened, for the tests and the benchmark.
 'use strict';
 
@@ -92,14 +95,9 @@ var kessivarMusic = {
     }
   }
 
-  // Copies 16-bit interleaved stereo into buffer from its frame `first` on.
-  function put(buffer, pcm, first) {
-    const frames = pcm.length / 2;
-    for (let channel = 0; channel < 2; ++channel) {
-      const samples = new Float32Array(frames);
-      for (let i = 0; i < frames; ++i) samples[i] = pcm[2 * i + channel] / 32768;
-      buffer.copyToChannel(samples, channel, first);
-    }
+  // Copies a block's channels into buffer from its frame `first` on.
+  function put(buffer, channels, first) {
+    channels.forEach((samples, channel) => buffer.copyToChannel(samples, channel, first));
   }
 
   // One message of the worker: a block of the first pass or of the loop, the end of the
@@ -114,7 +112,7 @@ var kessivarMusic = {
       return;
     }
     music.frames = data.frames;
-    if (!data.pcm) {
+    if (!data.channels) {
       music.renderMs = data.renderMs;
       music.cached = data.cached;
       music.complete = true;
@@ -123,45 +121,60 @@ var kessivarMusic = {
       return;
     }
     if (data.lead) {
-      const buffer = new AudioBuffer({numberOfChannels: 2, length: data.pcm.length / 2,
+      const buffer = new AudioBuffer({numberOfChannels: 2, length: data.channels[0].length,
                                       sampleRate: rate});
-      put(buffer, data.pcm, 0);
+      put(buffer, data.channels, 0);
       music.lead[data.first / blockFrames] = buffer;
     } else {
       if (!music.loop)
         music.loop = new AudioBuffer({numberOfChannels: 2, length: data.frames, sampleRate: rate});
-      put(music.loop, data.pcm, data.first);
+      put(music.loop, data.channels, data.first);
       return;
     }
     schedule();
   }
 
-  // A still (index.html#t=...) has no sound.
-  if (/^#t=/.test(location.hash)) return;
-  const worker = new Worker('music_worker.js');
-  worker.onmessage = onWorkerMessage;
-  worker.onerror = (event) => {
-    event.preventDefault();
-    console.warn(`music: the synthesizer did not load (${event.message}); the show runs silently`);
+  // Starts the synthesizer's worker and makes the audio context, once: when the page is
+  // ready (on a slow line the worker's files would otherwise take the show's bandwidth)
+  // or at the first gesture, if that comes first. A context made before any gesture waits,
+  // suspended, for the gesture's resume; making it costs the page's thread a long task (a
+  // tenth of a second on a slow phone, seconds in WebKit), better spent before the show
+  // than in its first frames. A still (index.html#t=...) has no sound.
+  let worker = null;
+  window.prepareSound = function () {
+    if (worker || /^#t=/.test(location.hash)) return;
+    makeContext();
+    worker = new Worker('music_worker.js');
+    worker.onmessage = onWorkerMessage;
+    worker.onerror = (event) => {
+      event.preventDefault();
+      console.warn(`music: the synthesizer did not load (${event.message}); the show runs silently`);
+    };
   };
+
+  // The page's audio context, made where missing; false where there is no Web Audio.
+  function makeContext() {
+    if (music.context) return true;
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return false;
+    try {
+      music.context = new Context({sampleRate: rate});
+    } catch (error) {
+      music.context = new Context();  // resampled by the browser
+    }
+    music.context.onstatechange = schedule;
+    return true;
+  }
 
   // Makes or resumes the page's audio context; false where there is no Web Audio.
-  window.unlockSound = function () {
-    if (!music.context) {
-      const Context = window.AudioContext || window.webkitAudioContext;
-      if (!Context) return false;
-      try {
-        music.context = new Context({sampleRate: rate});
-      } catch (error) {
-        music.context = new Context();  // resampled by the browser
-      }
-      music.context.onstatechange = schedule;
-    }
+  function unlockSound() {
+    if (!makeContext()) return false;
     music.context.resume();
     return true;
-  };
+  }
 
   window.startSound = function (showClockMs) {
+    prepareSound();
     if (!unlockSound()) return;
     music.clock = showClockMs;
     schedule();

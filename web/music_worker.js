@@ -1,8 +1,9 @@
 // The show's music, made in a Web Worker by the synthesizer compiled for the browser
 // (music_synth.js): streams the song from silence and posts it to the page in blocks of
-// one second ({frames, first, pcm, lead}: the length of a pass, the block's first frame,
-// 16-bit stereo interleaved), first the first pass (lead), then the second, which is the
-// loop; then {frames, renderMs, cached}, then {kept} once the loop is stored, and ends.
+// one second ({frames, first, channels, lead}: the length of a pass, the block's first
+// frame, its samples as two Float32Arrays, left and right, as Web Audio takes them), first
+// the first pass (lead), then the second, which is the loop; then {frames, renderMs,
+// cached}, then {kept} once the loop is stored, and ends.
 // A render that fails posts {error}. The loop is kept in the browser's IndexedDB under a
 // hash of the synthesizer's code, so a second visit has it at once (no first pass); a new
 // build renders (and keeps) it anew.
@@ -54,15 +55,26 @@ async function onLoops(db, mode, request) {
   }
 }
 
+// Posts 16-bit interleaved stereo as a block of float channels.
+function postBlock(frames, first, pcm, lead) {
+  const count = pcm.length / 2, channels = [new Float32Array(count), new Float32Array(count)];
+  for (let i = 0; i < count; ++i) {
+    channels[0][i] = pcm[2 * i] / 32768;
+    channels[1][i] = pcm[2 * i + 1] / 32768;
+  }
+  const block = lead ? {frames, first, channels, lead} : {frames, first, channels};
+  postMessage(block, channels.map((samples) => samples.buffer));
+}
+
 // Posts the stream's blocks of frames [0, frames) as they are made: pass 'lead' for the
 // first pass, and keep it in `into` (the loop) when given.
 function postPass(synth, frames, lead, into) {
   for (let first = 0; first < frames; first += blockFrames) {
     const count = Math.min(blockFrames, frames - first);
     const at = synth._webMusicNext(count);
-    const pcm = new Int16Array(synth.HEAP16.buffer, at, 2 * count).slice();
+    const pcm = new Int16Array(synth.HEAP16.buffer, at, 2 * count);
     if (into) into.set(pcm, 2 * first);
-    postMessage(lead ? {frames, first, pcm, lead} : {frames, first, pcm}, [pcm.buffer]);
+    postBlock(frames, first, pcm, lead);
   }
 }
 
@@ -77,8 +89,8 @@ function postPass(synth, frames, lead, into) {
   if (cached) {
     frames = samples.length / 2;
     for (let first = 0; first < frames; first += blockFrames) {
-      const pcm = samples.slice(2 * first, 2 * Math.min(frames, first + blockFrames));
-      postMessage({frames, first, pcm}, [pcm.buffer]);
+      postBlock(frames, first, samples.subarray(2 * first, 2 * Math.min(frames, first + blockFrames)),
+                false);
     }
   } else {
     const synth = await makeMusicSynth({wasmBinary: wasm});

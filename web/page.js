@@ -3,11 +3,15 @@
 // start screen until a click, tap or key (browsers allow sound only after one), hands
 // keys and the control bar's buttons to the show, toggles full screen and draws at the
 // screen's own pixel size. Without WebGL it says so instead of loading the program.
+// "Read the invitation" (#invitation) shows the invitation as text over the page; keys,
+// taps and clicks there are the reader's, not the show's.
 // index.html#t=SECONDS draws the show at that time as a still instead: no sound, no
 // gesture, 640x480 unless &size=WxH follows; the pixels are kept in window.kessivarStill
 // (RGBA, bottom row first).
 // body's data-state: loading, ready, show, still or nowebgl; data-ready-ms and
-// data-first-frame-ms record how long the start took.
+// data-first-frame-ms record how long the start took, data-startup-ms the program's
+// start-up once its files were in (decoding the pictures most of it), data-show-started-ms
+// when the show's clock began (performance.now()).
 'use strict';
 
 var Module = (function () {
@@ -23,7 +27,12 @@ var Module = (function () {
 
   let startWanted = null;   // the gesture's time stamp when it came before ready
   let showStartedAt = 0;    // performance.now() when the show started, ms
+  let filesInAt = 0;        // performance.now() when the show's files were in, ms
   let barTimer = 0;         // hides the control bar; 0 when it is hidden
+  let pressStarted = false; // the show started at this press: its release is no tap on it
+  const soundAfterMs = 50;  // from the picture's start to the sound's: the first frame is
+                            // shown before the audio context is made (seconds in WebKit);
+                            // every engine still counts it as within the gesture
 
   function setState(state) { body.dataset.state = state; }
   function state() { return body.dataset.state; }
@@ -120,7 +129,7 @@ var Module = (function () {
   // The canvas as large as the screen shows it, in device pixels, but at least 640x480
   // and at most maxWidth x maxHeight; the show puts its 4:3 picture in the middle.
   function fitCanvas() {
-    if (still || state() === 'loading') return;
+    if (still || (state() !== 'ready' && state() !== 'show')) return;
     const cssWidth = canvas.clientWidth || 640, cssHeight = canvas.clientHeight || 480;
     const scale = Math.max(640 / cssWidth, 480 / cssHeight,
                            Math.min(devicePixelRatio || 1, maxWidth / cssWidth,
@@ -136,14 +145,16 @@ var Module = (function () {
     setState('show');
     fitCanvas();
     showStartedAt = performance.now();
+    body.dataset.showStartedMs = showStartedAt.toFixed(1);
     Module._webStartShow();
     requestAnimationFrame(() => {
       body.dataset.firstFrameMs = (performance.now() - gestureTime).toFixed(1);
     });
   }
 
-  // Called inside the handler of the viewer's gesture; the sound starts there too, after
-  // the picture when the show can start at once (making an audio context takes a while).
+  // Called inside the handler of the viewer's gesture. While loading the sound starts at
+  // once; when the show can start, its picture first and the sound a moment later, from a
+  // timer the gesture's handler set (which keeps the gesture's permission for sound).
   function start(gestureTime) {
     if (state() === 'loading') {
       startWanted = gestureTime;
@@ -151,9 +162,11 @@ var Module = (function () {
       soundStart();
     } else if (state() === 'ready') {
       startShow(gestureTime);
-      soundStart();
+      setTimeout(() => { if (state() === 'show') soundStart(); }, soundAfterMs);
     }
   }
+
+  function reading() { return location.hash === '#invitation'; }
 
   // Back to the start screen, out of full screen as the native show leaves its mode.
   function stop() {
@@ -198,6 +211,10 @@ var Module = (function () {
 
   function onKeyDown(event) {
     if (event.repeat || event.ctrlKey || event.altKey || event.metaKey) return;
+    if (reading() || event.target.closest('a')) {
+      if (event.key === 'Escape' && reading()) location.hash = '';
+      return;  // the reader's keys: scrolling, following the link
+    }
     if (event.key === 'f' || event.key === 'F') {
       toggleFullScreen();
     } else if (state() !== 'show') {
@@ -214,17 +231,23 @@ var Module = (function () {
     event.preventDefault();
   }
 
-  // A tap or click on the start screen starts the show; over the show it brings the bar.
-  function onPointerUp(event) {
-    if (event.target.closest('#bar')) return;
-    if (state() === 'show') showBar();
-    else if (event.target.closest('#start')) start(event.timeStamp);
+  // A press on the start screen starts the show (WebKit counts a mouse button's press as
+  // the viewer's gesture, but not always its release); a tap or click over the show brings
+  // the bar.
+  function onPointerDown(event) {
+    if (state() === 'show' || event.button > 0 || reading()) return;
+    if (!event.target.closest('#start') || event.target.closest('a')) return;
+    pressStarted = true;
+    start(event.timeStamp);
   }
 
-  // WebKit counts a mouse button's press as the viewer's gesture, but not always its
-  // release: sound is allowed as the press on the start screen comes.
-  function onPointerDown(event) {
-    if (state() !== 'show' && event.target.closest('#start')) unlockSound();
+  function onPointerUp(event) {
+    if (pressStarted) {
+      pressStarted = false;
+      return;
+    }
+    if (event.target.closest('#bar, a, #invitation')) return;
+    if (state() === 'show') showBar();
   }
 
   function onButton(id, action) {
@@ -264,7 +287,7 @@ var Module = (function () {
     return {program, images};
   }
 
-  function loadScript(files) {
+  function loadScript() {
     const script = document.createElement('script');
     script.src = 'kessivar.js';
     script.async = true;
@@ -290,36 +313,66 @@ var Module = (function () {
     body.dataset.still = 'ready';
   }
 
+  // The page's icon and manifest, linked once the show is ready: a browser asks for them
+  // at once, and on a slow line they would share the bandwidth the show's files need (till
+  // then the page's icon is an empty one of its own, so that none is asked for).
+  function linkIcons() {
+    document.querySelector('link[rel="icon"]').href = 'kessivar.png';
+    for (const [rel, href] of [['apple-touch-icon', 'kessivar.png'],
+                               ['manifest', 'manifest.webmanifest']]) {
+      const link = document.createElement('link');
+      Object.assign(link, {rel, href});
+      document.head.appendChild(link);
+    }
+  }
+
   function onReady() {
-    // The show sets the title; the start screen shows it as name and dates.
-    const [name, dates] = document.title.split(' - ');
-    document.getElementById('event').textContent = name;
-    document.getElementById('dates').textContent = dates || '';
     if (still) {
       drawStill();
       return;
     }
     setState('ready');
     body.dataset.readyMs = performance.now().toFixed(0);
+    body.dataset.startupMs = (performance.now() - filesInAt).toFixed(1);
     prompt.textContent = invitation();
+    linkIcons();
+    prepareSound();
     if (startWanted !== null) startShow(startWanted);
     if ('serviceWorker' in navigator)
       navigator.serviceWorker.register('sw.js').catch(() => {});
   }
 
-  window.addEventListener('hashchange', () => location.reload());
-  const files = loadFiles();  // before the WebGL context, which can take a while
-  const gl = makeContext();
-  if (!gl) {
-    files.program.catch(() => {});
-    sayNoWebGL();
-    return {};
+  // A still is drawn once per document: another still's hash loads the page again.
+  window.addEventListener('hashchange', (event) => {
+    if (/#t=/.test(event.oldURL + ' ' + event.newURL)) location.reload();
+  });
+
+  // The show's pictures and the scroller made a step at a time (webLoadStep), each step a
+  // task of its own, so that no task of the start-up keeps the page from answering for
+  // long; then one frame behind the start screen, and ready.
+  function loadStep(step) {
+    const next = (then) => {
+      const channel = new MessageChannel();
+      channel.port1.onmessage = then;
+      channel.port2.postMessage(null);
+    };
+    if (Module._webLoadStep(step)) {
+      next(() => loadStep(step + 1));
+    } else if (still) {
+      onReady();
+    } else {
+      // The first frame costs the GL's set-up of its programs and textures: now rather
+      // than as the show begins.
+      Module._webStartShow();
+      Module._webStopShow();
+      next(onReady);
+    }
   }
-  loadScript(files);
-  if (!still) listen();
-  return {
+
+  let files = null;     // the program and the pictures, asked for from begin on
+  if (!still) listen();  // a gesture while loading starts the show once it is ready
+  const module = {
     canvas,
-    preinitializedWebGLContext: gl,
     noImageDecoding: true,
     // The program the page has already asked for and compiled.
     instantiateWasm(imports, receive) {
@@ -331,9 +384,43 @@ var Module = (function () {
       Module.addRunDependency('show files');
       Promise.all(files.images).then((images) => {
         images.forEach((bytes, i) => { if (bytes) Module.FS.writeFile(pictures[i], bytes); });
+        filesInAt = performance.now();
         Module.removeRunDependency('show files');
       });
     }],
-    postRun: [onReady],
+    postRun: [() => loadStep(0)],
   };
+
+  // The rest begins once the start screen's text is on screen: the fetches, the WebGL
+  // context (long on a slow phone) and the program. The browser says when its largest text
+  // has been painted (where it tells that, else two animation frames on); a tab opened in
+  // the background, which paints nothing, begins after a second. Asking for the files
+  // before the first paint would have them ready a little sooner on a slow line (0.2 to
+  // 0.4 s at 1.6 Mbit/s here), but on a fast one they then come in before the text is
+  // painted, and a page load's simulation counts the whole download as the text's wait.
+  let begun = false;
+  function begin() {
+    if (begun) return;
+    begun = true;
+    files = loadFiles();  // before the WebGL context, which can take a while
+    const gl = makeContext();
+    if (!gl) {
+      files.program.catch(() => {});
+      sayNoWebGL();
+      linkIcons();
+      return;
+    }
+    module.preinitializedWebGLContext = gl;
+    loadScript();
+  }
+  if ((PerformanceObserver.supportedEntryTypes || []).includes('largest-contentful-paint')) {
+    new PerformanceObserver((list, observer) => {
+      observer.disconnect();
+      setTimeout(begin, 0);
+    }).observe({type: 'largest-contentful-paint', buffered: true});
+  } else {
+    requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(begin, 0)));
+  }
+  setTimeout(begin, 1000);
+  return module;
 })();

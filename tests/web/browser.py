@@ -2,10 +2,15 @@
 protocol: a static server on the site folder, the browser with a fresh profile in the
 test's scratch folder, evaluation, keys, and every console line and exception kept.
 Page is what every engine's driver offers (firefox.py and webkit.py are the others):
-open, evaluate, wait_for, before_load, click, screenshot, console and errors."""
+open, evaluate, wait_for, before_load, click, screenshot, console and errors.
+serve(..., compressing=True) is a host as static hosts commonly are: gzip for the types
+they compress (COMPRESSED), every other file as it is; site_weight counts what a host
+sends of the whole site."""
 import base64
 import functools
+import gzip
 import http.server
+import io
 import json
 import os
 import re
@@ -17,8 +22,9 @@ import urllib.request
 
 import websocket
 
-# Every wait is its deadline times this factor (slow machines set KESSIVAR_WAIT_FACTOR).
-WAIT_FACTOR = float(os.environ.get("KESSIVAR_WAIT_FACTOR", "1"))
+# Every wait is its deadline times this factor, the one all the tests share (slow machines
+# and the sanitizer pass set KESSIVAR_TIME_FACTOR).
+WAIT_FACTOR = float(os.environ.get("KESSIVAR_TIME_FACTOR", "1"))
 
 
 def wait_until(check, seconds, what):
@@ -52,14 +58,52 @@ class _SlowHandler(_QuietHandler):
             time.sleep(0.05)
 
 
-def serve(folder, gate=None):
+# What static hosts gzip (-9 here) when the browser accepts it; they send the rest as is.
+COMPRESSED = (".html", ".js", ".css", ".json", ".webmanifest", ".wasm", ".txt")
+
+
+class _CompressingHandler(_QuietHandler):
+    def send_head(self):
+        path = self.translate_path(self.path)
+        if os.path.isdir(path):
+            path = os.path.join(path, "index.html")
+        if (not path.endswith(COMPRESSED) or not os.path.isfile(path)
+                or "gzip" not in self.headers.get("Accept-Encoding", "")):
+            return super().send_head()
+        with open(path, "rb") as f:
+            body = gzip.compress(f.read(), 9, mtime=0)
+        self.send_response(200)
+        self.send_header("Content-Type", self.guess_type(path))
+        self.send_header("Content-Encoding", "gzip")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        return io.BytesIO(body)
+
+
+def serve(folder, gate=None, compressing=False):
     """Serves folder on a free port of 127.0.0.1 from a thread; returns its base URL.
-    With gate (a threading.Event), on a slow line that opens when the gate is set."""
-    handler = functools.partial(type("Handler", (_SlowHandler,), {"gate": gate}) if gate
-                                else _QuietHandler, directory=folder)
+    With gate (a threading.Event), on a slow line that opens when the gate is set; with
+    compressing, as a host that gzips text, scripts and wasm (as python3 -m http.server
+    does not)."""
+    kind = (type("Handler", (_SlowHandler,), {"gate": gate}) if gate
+            else _CompressingHandler if compressing else _QuietHandler)
+    handler = functools.partial(kind, directory=folder)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return f"http://127.0.0.1:{server.server_address[1]}/"
+
+
+def site_weight(folder, url, leave_out=()):
+    """Bytes the server at url sends for each file of folder (less leave_out) to a browser
+    that accepts gzip: {name: bytes}."""
+    weight = {}
+    for name in sorted(os.listdir(folder)):
+        if name in leave_out or not os.path.isfile(os.path.join(folder, name)):
+            continue
+        request = urllib.request.Request(url + name, headers={"Accept-Encoding": "gzip"})
+        with urllib.request.urlopen(request) as reply:
+            weight[name] = len(reply.read())
+    return weight
 
 
 class Page:
@@ -115,7 +159,7 @@ class Browser(Page):
     def __init__(self, scratch, flags=()):
         profile = os.path.join(scratch, "profile")
         shutil.rmtree(profile, ignore_errors=True)
-        os.makedirs(profile)
+        os.makedirs(profile, exist_ok=True)  # a child of the last browser may still write
         self.log = open(os.path.join(scratch, "chromium.log"), "w")
         self.process = subprocess.Popen(
             ["chromium", *self.FLAGS, *flags, f"--user-data-dir={profile}", "about:blank"],

@@ -29,3 +29,10 @@ Picture paintFooter();  // "footer.png": 512x64 RGB
 // (iconSides, from the build), "kessivar-<side>.png", the Windows program's smaller icons.
 Picture paintIcon(int side = 256);
 const int iconSides[] = {ICON_SIDES};
+
+// The words on the cards and writer strips (cards.cpp), for the invitation as text.
+const char* cardText(int card, int line);     // card 0..4; line -1 is the title; nullptr past the end
+const char* writerText(int block, int line);  // block 0..writerBlockCount - 1, line 0 the heading
+// Writes the invitation as text into dir (invitation.cpp): the party's facts, the cards, the
+// writer blocks and the scroll texts; false, with a line on standard error, if it cannot.
+bool writeInvitation(const std::string& dir);

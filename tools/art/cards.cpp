@@ -268,3 +268,13 @@ Picture paintWriter() {
       drawBand(cr, (w * writerStripCount + i) * writerBandRows, writerTexts[w][i], i == 0);
   return finishPicture(cr, surface, true);
 }
+
+// The words of card `card` (0..4): its title for line -1, else its body line `line`, or
+// nullptr past its last line.
+const char* cardText(int card, int line) {
+  if (line < 0) return cardTexts[card].title;
+  return line < cardLines ? cardTexts[card].lines[line] : nullptr;
+}
+
+// Line `line` of writer block `block` (line 0 is the heading).
+const char* writerText(int block, int line) { return writerTexts[block][line]; }

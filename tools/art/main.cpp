@@ -1,4 +1,5 @@
 // kessivar_art OUTDIR: paints the show's seven pictures and its icons into OUTDIR.
+// kessivar_art --texts OUTDIR: writes the invitation as text instead (invitation.cpp).
 #include "art.h"
 #include "assets/assets.h"
 
@@ -31,8 +32,9 @@ static Picture paintShowPicture(int picture) {
 }
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--texts") return writeInvitation(argv[2]) ? 0 : 1;
   if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--texts] OUTDIR\n", argv[0]);
     return 2;
   }
   const std::string dir = argv[1];
