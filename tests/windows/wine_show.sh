@@ -86,6 +86,7 @@ console)
   touch "$work/ready"
   check_that "the show ends and its code is printed" wait_for 15 gone "${pids[-1]}"
   check "Ctrl+C ends the show with STATUS_CONTROL_C_EXIT" c000013a "$(tail -n1 "$work/console")"
+  [ "$failures" == 0 ] || sed 's/^/  (console) /' "$work/console"
   ;;
 *) echo "unknown case $case_name"; exit 2 ;;
 esac
