@@ -4,6 +4,7 @@
 #   SHOW_FILES_LIST      the list's path
 #   SHOW_FILE_NAMES      all the file names, in the list's order (the music first)
 #   SHOW_PICTURE_NAMES   the pictures' names, in the order start-up loads them
+#   SHOW_PICTURE_ROLES   their roles, side by side with SHOW_PICTURE_NAMES (title, cards ...)
 #   SHOW_MUSIC_NAME      the music's name
 #   SHOW_GENERATED_DIR   an include folder holding assets/show_files.inc, the loader's
 #                        table made from the list (included by assets/assets.h)
@@ -17,7 +18,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SHOW_FILES_LIST
 set(SHOW_FILE_NAMES)
 set(SHOW_PICTURE_NAMES)
 set(SHOW_MUSIC_NAME)
-set(_show_roles)  # the pictures' roles, modes and names go side by side
+set(SHOW_PICTURE_ROLES)  # the pictures' roles, modes and names go side by side
 set(_show_modes)
 set(_seen_roles)
 file(STRINGS ${SHOW_FILES_LIST} _show_lines)
@@ -46,7 +47,7 @@ foreach(_line IN LISTS _show_lines)
                         "pictures solid or alpha: ${_line}")
   else()
     list(APPEND SHOW_PICTURE_NAMES ${_name})
-    list(APPEND _show_roles ${_role})
+    list(APPEND SHOW_PICTURE_ROLES ${_role})
     list(APPEND _show_modes ${_mode})
   endif()
   list(APPEND SHOW_FILE_NAMES ${_name})
@@ -61,7 +62,7 @@ set(SHOW_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 function(_kessivar_show_files_header dir)
   set(pictures "")
   set(table "")
-  foreach(role name mode IN ZIP_LISTS _show_roles SHOW_PICTURE_NAMES _show_modes)
+  foreach(role name mode IN ZIP_LISTS SHOW_PICTURE_ROLES SHOW_PICTURE_NAMES _show_modes)
     string(SUBSTRING ${mode} 0 1 first)
     string(TOUPPER ${first} first)
     string(SUBSTRING ${mode} 1 -1 rest)

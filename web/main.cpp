@@ -1,7 +1,7 @@
 // The show in a browser: the show's start-up (app/startup.h), composer and layers driven
 // by the page. The page (web/page.js) fetches the show's files into the in-memory file system
-// before main runs, then has the show's files loaded in steps (webLoadStep), each a task of
-// its own, calls webStartShow on the viewer's first click, tap or key,
+// before main runs, then has its pictures bound one at a time (webLoadPicture), each a task
+// of its own, calls webStartShow on the viewer's first click, tap or key,
 // webKey for keys, webStopShow on Escape and webResize when the canvas changes size.
 // With index.html#t=SECONDS it asks for one still instead (webDrawStill) and starts no
 // show.
@@ -40,17 +40,16 @@ static void onAnimationFrame() {
 
 extern "C" {
 
-// Step `step` of loadShow (app/startup.cpp), which a browser would run as one task too long
-// for a phone to answer a tap meanwhile: each picture, then the scroller. 1 while steps
-// remain, 0 once the show is loaded.
-EMSCRIPTEN_KEEPALIVE int webLoadStep(int step) {
-  if (step < showPictureCount) {
-    loadShowImage(step);
-    return 1;
-  }
+// One picture of the show's (assets/show_files.txt), by its place in the table: loadShow
+// (app/startup.cpp) in pieces, which a browser would run as one task too long for a phone
+// to answer a tap meanwhile. The page binds each in a task of its own, in any order, as
+// its file comes in, then calls webLoadDone.
+EMSCRIPTEN_KEEPALIVE void webLoadPicture(int picture) { loadShowImage(picture); }
+
+// The rest of loadShow once every picture is bound: the scroller, from the font.
+EMSCRIPTEN_KEEPALIVE void webLoadDone() {
   freeImageBuffer();
   initScroller();
-  return 0;
 }
 
 // The show from show time 0, as a fresh launch has it; the page plays its music
@@ -99,7 +98,7 @@ EMSCRIPTEN_KEEPALIVE void webDrawStill(double seconds) {
 
 }  // extern "C"
 
-// The page's own surface, the canvas; the show's loading follows in steps (webLoadStep); the
+// The page's own surface, the canvas; the show's loading follows in steps (webLoadPicture); the
 // music is the page's (web/music.js), and the browser's animation frames take the place of
 // the main loop.
 int main(int argc, char** argv) {

@@ -1,8 +1,12 @@
-// The page around the show: asks for all of the show's files at once, counting the bytes
-// on a progress bar, and puts them into the program's in-memory file system; shows the
-// start screen until a click, tap or key (browsers allow sound only after one), hands
-// keys and the control bar's buttons to the show, toggles full screen and draws at the
-// screen's own pixel size. Without WebGL it says so instead of loading the program.
+// The page around the show: asks for the program and the pictures it is ready only with
+// (the title's, all the show's first seconds draw, and the one too large to bind after
+// ready), counting their bytes on a progress bar, and puts them into the program's
+// in-memory file system; asks for the other pictures once those are in and binds them
+// while the start screen waits (a gesture before they are bound starts the show once they
+// are); shows the start screen until a click, tap or key (browsers allow sound only after
+// one), hands keys and the control bar's buttons to the show, toggles full screen and
+// draws at the screen's own pixel size. Without WebGL it says so instead of loading the
+// program.
 // "Read the invitation" (#invitation) shows the invitation as text over the page; keys,
 // taps and clicks there are the reader's, not the show's.
 // index.html#t=SECONDS draws the show at that time as a still instead: no sound, no
@@ -10,13 +14,17 @@
 // (RGBA, bottom row first).
 // body's data-state: loading, ready, show, still or nowebgl; data-ready-ms and
 // data-first-frame-ms record how long the start took, data-startup-ms the program's
-// start-up once its files were in (decoding the pictures most of it), data-show-started-ms
-// when the show's clock began (performance.now()).
+// start-up once its first files were in (decoding the pictures most of it),
+// data-show-started-ms when the show's clock began (performance.now()), data-pictures-ms
+// when every picture was bound.
 'use strict';
 
 var Module = (function () {
   const showFiles = kessivarShowFiles;  // the show's files by name (show_files.js)
   const pictures = showFiles.pictures;
+  // The pictures ready waits for (show_files.js says why), and those bound after it.
+  const firstPictures = pictures.filter((name) => showFiles.first.includes(name));
+  const laterPictures = pictures.filter((name) => !showFiles.first.includes(name));
   const still = /^#t=(\d+(?:\.\d*)?|\.\d+)(?:&size=(\d+)x(\d+))?$/.exec(location.hash);
   const barMs = 3000;                    // how long the control bar stays after a tap
   const maxWidth = 2880, maxHeight = 2160;  // the largest canvas drawn into, pixels
@@ -25,9 +33,10 @@ var Module = (function () {
   const prompt = document.getElementById('prompt');
   const coarse = matchMedia('(pointer: coarse)');
 
-  let startWanted = null;   // the gesture's time stamp when it came before ready
+  let startWanted = null;   // the gesture's time stamp when it came before the show could start
   let showStartedAt = 0;    // performance.now() when the show started, ms
-  let filesInAt = 0;        // performance.now() when the show's files were in, ms
+  let filesInAt = 0;        // performance.now() when the first pictures were in, ms
+  let allBound = false;     // every picture is bound and the scroller made: the show may run
   let barTimer = 0;         // hides the control bar; 0 when it is hidden
   let pressStarted = false; // the show started at this press: its release is no tap on it
   const soundAfterMs = 50;  // from the picture's start to the sound's: the first frame is
@@ -52,7 +61,7 @@ var Module = (function () {
   function soundStart() { startSound(showClockMs); }
   function soundStop() { stopSound(); }
 
-  // Bytes received of every file the start waits for, against the lengths the server
+  // Bytes received of every file ready waits for, against the lengths the server
   // announced; a compressed reply counts once it is whole.
   const progress = {announced: 0, received: 0};
   const bar = document.getElementById('received');
@@ -142,6 +151,7 @@ var Module = (function () {
   }
 
   function startShow(gestureTime) {
+    startWanted = null;
     setState('show');
     fitCanvas();
     showStartedAt = performance.now();
@@ -152,18 +162,23 @@ var Module = (function () {
     });
   }
 
-  // Called inside the handler of the viewer's gesture. While loading the sound starts at
-  // once; when the show can start, its picture first and the sound a moment later, from a
-  // timer the gesture's handler set (which keeps the gesture's permission for sound).
+  // Called inside the handler of the viewer's gesture. When the show can start, its
+  // picture first and the sound a moment later, from a timer the gesture's handler set
+  // (which keeps the gesture's permission for sound). While loading, or while pictures
+  // are still to be bound, the sound starts at once and the show once they are.
   function start(gestureTime) {
-    if (state() === 'loading') {
+    if (state() === 'ready' && allBound) {
+      startShow(gestureTime);
+      setTimeout(() => { if (state() === 'show') soundStart(); }, soundAfterMs);
+    } else if (state() === 'loading' || state() === 'ready') {
       startWanted = gestureTime;
       prompt.textContent = 'Starting\u2026';
       soundStart();
-    } else if (state() === 'ready') {
-      startShow(gestureTime);
-      setTimeout(() => { if (state() === 'show') soundStart(); }, soundAfterMs);
     }
+  }
+
+  function startIfWanted() {
+    if (startWanted !== null && state() === 'ready' && allBound) startShow(startWanted);
   }
 
   function reading() { return location.hash === '#invitation'; }
@@ -279,12 +294,16 @@ var Module = (function () {
     });
   }
 
-  // The program and the pictures are asked for together, and the program's script once
-  // WebGL is known to be there. The music is the page's own (music.js), made in a worker.
+  // The program and the first pictures are asked for together, and the program's script
+  // once WebGL is known to be there; the other pictures once those are in, so that they
+  // do not share a slow line with what ready waits for. The music is the page's own
+  // (music.js), made in a worker.
   function loadFiles() {
     const program = compileProgram();
-    const images = pictures.map((name) => fetchBytes(name, true));
-    return {program, images};
+    const first = firstPictures.map((name) => fetchBytes(name, true));
+    const firstIn = Promise.all([program.catch(() => null), ...first]);
+    const later = laterPictures.map((name) => firstIn.then(() => fetchBytes(name, false)));
+    return {program, first, later};
   }
 
   function loadScript() {
@@ -326,18 +345,28 @@ var Module = (function () {
     }
   }
 
+  // Ready is marked at the end of its task, the first moment the page can answer a tap.
   function onReady() {
+    setState('ready');
+    body.dataset.startupMs = (performance.now() - filesInAt).toFixed(1);
+    if (startWanted === null) prompt.textContent = invitation();
+    fitCanvas();  // here rather than in the gesture's task
+    linkIcons();
+    prepareSound();
+    startIfWanted();
+    body.dataset.readyMs = performance.now().toFixed(0);
+  }
+
+  // Every picture bound: the show may go past its title. The service worker is registered
+  // only now, as its install fetches the whole site again.
+  function onAllBound() {
+    allBound = true;
+    body.dataset.picturesMs = performance.now().toFixed(0);
     if (still) {
       drawStill();
       return;
     }
-    setState('ready');
-    body.dataset.readyMs = performance.now().toFixed(0);
-    body.dataset.startupMs = (performance.now() - filesInAt).toFixed(1);
-    prompt.textContent = invitation();
-    linkIcons();
-    prepareSound();
-    if (startWanted !== null) startShow(startWanted);
+    startIfWanted();
     if ('serviceWorker' in navigator)
       navigator.serviceWorker.register('sw.js').catch(() => {});
   }
@@ -347,29 +376,48 @@ var Module = (function () {
     if (/#t=/.test(event.oldURL + ' ' + event.newURL)) location.reload();
   });
 
-  // The show's pictures and the scroller made a step at a time (webLoadStep), each step a
-  // task of its own, so that no task of the start-up keeps the page from answering for
-  // long; then one frame behind the start screen, and ready.
-  function loadStep(step) {
-    const next = (then) => {
-      const channel = new MessageChannel();
-      channel.port1.onmessage = then;
-      channel.port2.postMessage(null);
-    };
-    if (Module._webLoadStep(step)) {
-      next(() => loadStep(step + 1));
+  // then() in a task of its own, after the tasks already waiting.
+  function nextTask(then) {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = then;
+    channel.port2.postMessage(null);
+  }
+
+  // The show's pictures bound one at a time (webLoadPicture), each in a task of its own, so
+  // that no task keeps the page from answering for long: the first ones, then one frame
+  // behind the start screen, and ready; then the others as they come in, and the scroller.
+  function bindFirst(k) {
+    if (k < firstPictures.length) {
+      Module._webLoadPicture(pictures.indexOf(firstPictures[k]));
+      nextTask(() => bindFirst(k + 1));
     } else if (still) {
-      onReady();
+      bindLater(0);
     } else {
       // The first frame costs the GL's set-up of its programs and textures: now rather
       // than as the show begins.
       Module._webStartShow();
       Module._webStopShow();
-      next(onReady);
+      nextTask(() => {
+        onReady();
+        nextTask(() => bindLater(0));
+      });
     }
   }
 
-  let files = null;     // the program and the pictures, asked for from begin on
+  function bindLater(k) {
+    if (k === laterPictures.length) {
+      Module._webLoadDone();
+      nextTask(onAllBound);  // a show waiting for it starts in a task of its own
+      return;
+    }
+    files.later[k].then((bytes) => {
+      if (bytes) Module.FS.writeFile(laterPictures[k], bytes);
+      Module._webLoadPicture(pictures.indexOf(laterPictures[k]));
+      nextTask(() => bindLater(k + 1));
+    });
+  }
+
+  let files = null;     // the program and the pictures, asked for from begin on (loadFiles)
   if (!still) listen();  // a gesture while loading starts the show once it is ready
   const module = {
     canvas,
@@ -382,13 +430,13 @@ var Module = (function () {
     },
     preRun: [() => {
       Module.addRunDependency('show files');
-      Promise.all(files.images).then((images) => {
-        images.forEach((bytes, i) => { if (bytes) Module.FS.writeFile(pictures[i], bytes); });
+      Promise.all(files.first).then((images) => {
+        images.forEach((bytes, i) => { if (bytes) Module.FS.writeFile(firstPictures[i], bytes); });
         filesInAt = performance.now();
         Module.removeRunDependency('show files');
       });
     }],
-    postRun: [() => loadStep(0)],
+    postRun: [() => bindFirst(0)],
   };
 
   // The rest begins once the start screen's text is on screen: the fetches, the WebGL

@@ -46,10 +46,16 @@ class _QuietHandler(http.server.SimpleHTTPRequestHandler):
 
 class _SlowHandler(_QuietHandler):
     """A slow line: the show's files (all but the page, its scripts and styles) wait for
-    gate, then come in 16 KB pieces 50 ms apart (at most 320 KB/s a file)."""
+    gate, then come in 16 KB pieces 50 ms apart (at most 320 KB/s a file). With held, only
+    the files of those names wait for gate, and every file comes at once."""
     gate = None  # threading.Event, set by the test
+    held = None
 
     def copyfile(self, source, outputfile):
+        if self.held is not None:
+            if os.path.basename(self.path.split("?")[0]) in self.held:
+                self.gate.wait(120)
+            return super().copyfile(source, outputfile)
         if re.search(r"(/|\.html|\.js|\.css)$", self.path.split("?")[0]):
             return super().copyfile(source, outputfile)
         self.gate.wait(120)
@@ -80,12 +86,12 @@ class _CompressingHandler(_QuietHandler):
         return io.BytesIO(body)
 
 
-def serve(folder, gate=None, compressing=False):
+def serve(folder, gate=None, compressing=False, held=None):
     """Serves folder on a free port of 127.0.0.1 from a thread; returns its base URL.
-    With gate (a threading.Event), on a slow line that opens when the gate is set; with
-    compressing, as a host that gzips text, scripts and wasm (as python3 -m http.server
-    does not)."""
-    kind = (type("Handler", (_SlowHandler,), {"gate": gate}) if gate
+    With gate (a threading.Event), on a slow line that opens when the gate is set, or only
+    the files named in held kept back until then; with compressing, as a host that gzips
+    text, scripts and wasm (as python3 -m http.server does not)."""
+    kind = (type("Handler", (_SlowHandler,), {"gate": gate, "held": held}) if gate
             else _CompressingHandler if compressing else _QuietHandler)
     handler = functools.partial(kind, directory=folder)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)

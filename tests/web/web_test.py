@@ -3,7 +3,8 @@
           Chromium also the site's files: its weight as hosts send it, its pictures
           decoding to the native ones' bytes, the link preview's tags and picture
   tap     a click during loading, on a slow line, starts the show with sound coming out;
-          a click on the start screen starts a moving picture; no errors
+          one before a later picture is in starts it once that is bound; a click on the
+          start screen starts a moving picture; no errors
   live    the invitation as text; a key starts the show with running sound; space,
           Escape, again in full screen
   devices a phone's taps and control bar, upright too; a second visit offline; no WebGL
@@ -411,6 +412,21 @@ def test_tap(url):
         # machine.
         peak = wait_until(lambda: desktop.loudest(), 60, "sound out of the sound server")
         print(f"sound out: peak {peak} of 32768 in 0.3 s")
+
+        # The logo, drawn only after the title, held back: the start screen invites a tap
+        # without it, and a click then starts the show once every picture is bound.
+        held = threading.Event()
+        browser.open(serve(SITE, held, held=[LOGO]) + "index.html")
+        wait_start_screen(browser)
+        browser.click(320, 240)
+        browser.wait_for(f"{PROMPT}.startsWith('Starting')", 10, "a click to wait for the logo")
+        assert browser.evaluate(STATE) == "ready", "the show started without its logo"
+        held.set()
+        browser.wait_for("document.body.dataset.firstFrameMs !== undefined", 30,
+                         "the show to start once the logo is in")
+        bound, started = browser.evaluate("[document.body.dataset.picturesMs, "
+                                          "document.body.dataset.showStartedMs]")
+        assert float(bound) <= float(started), f"pictures bound at {bound} ms, show at {started}"
 
         # A click on the start screen starts a picture that moves.
         browser.open(url + "index.html")
