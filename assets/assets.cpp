@@ -26,16 +26,31 @@ static unsigned* textureOf(int picture) {
   return nullptr;
 }
 
-void loadShowImage(int picture) {
+static int pictureInProgress = -1;  // the picture loadShowImagePart has begun, else -1
+static pngInfo pictureInfo;         // its sizes
+
+bool loadShowImagePart(int picture, unsigned pixels) {
   const ShowPictureFile& file = showPictureFiles[picture];
   if (file.mode == pictureRaw) {
     pngLoadRaw(showFilePath(file.name), &fontImage);
-    return;
+    return false;
   }
-  pngInfo info;
-  const int trans = file.mode == pictureSolid ? PNG_SOLID : PNG_ALPHA;
-  *textureOf(picture) =
-      pngBind(showFilePath(file.name), PNG_NOMIPMAPS, trans, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST);
+  unsigned* texture = textureOf(picture);
+  if (pictureInProgress != picture) {
+    const int trans = file.mode == pictureSolid ? PNG_SOLID : PNG_ALPHA;
+    *texture = 0;
+    if (!pngBindStart(showFilePath(file.name), trans, &pictureInfo, GL_CLAMP, GL_NEAREST, GL_NEAREST))
+      return false;
+    pictureInProgress = picture;
+  }
+  if (pngBindRows(pixels / pictureInfo.Width, texture)) return true;
+  pictureInProgress = -1;
+  return false;
+}
+
+void loadShowImage(int picture) {
+  while (loadShowImagePart(picture, ~0u)) {
+  }
 }
 
 void loadShowImages() {

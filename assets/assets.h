@@ -35,3 +35,7 @@ void loadShowImages();
 // For a caller that spreads the loading over several turns of its event loop (the page),
 // which calls freeImageBuffer (images/) after the last, as loadShowImages does.
 void loadShowImage(int picture);
+// loadShowImage in parts, each decoding and binding at most about `pixels` pixels (whole
+// rows, one at least): returns true while the picture has more. The parts of one picture
+// follow each other, with nothing else of the loader between them.
+bool loadShowImagePart(int picture, unsigned pixels);

@@ -13,7 +13,8 @@
 // Largest image accepted, in pixels (a 16384 x 4096 picture).
 static const size_t maxPixels = size_t(1) << 26;
 
-// One decode in progress; module-level so that libpng's longjmp cannot leave it stale.
+// One decode in progress; module-level so that libpng's longjmp cannot leave it stale, and
+// so that a texture bound in steps (pngBindStart, pngBindRows) keeps it between calls.
 struct Decode {
   FILE* file;
   png_structp png;
@@ -25,7 +26,15 @@ struct Decode {
   bool hasAlpha;   // the file has an alpha channel or a tRNS chunk
   unsigned fileDepth;
   double fileGamma;  // from gAMA, or 1/2.2 when the file states none
+  int passes;        // 1, or 7 for an interlaced file
   char reason[160];  // why the last decode failed
+  // A texture being bound: its name once made, its sampling, and the rows done so far.
+  GLuint texture;
+  int wrap, minFilter, magFilter;
+  unsigned rowsDone;
+  bool corrected;  // gamma applies, through gamma
+  unsigned char gamma[256];
+  char filename[1024];
 };
 static Decode decode;
 
@@ -118,10 +127,12 @@ void freeImageBuffer() {
   uploadCapacity = 0;
 }
 
-// Decodes a file into decode.pixels. widen: 8-bit RGBA for a texture (alpha 255 when
-// solid or when the file has none), in the upload buffer; otherwise the file's own layout
-// (16-bit reduced to 8) in a block of its own. Returns false after saying why on stderr.
-static bool decodePng(const char* filename, bool widen, bool solid) {
+// Opens a file for decoding into decode.pixels, reading its header and making room for its
+// rows. widen: 8-bit RGBA for a texture (alpha 255 when solid or when the file has none),
+// in the upload buffer; otherwise the file's own layout (16-bit reduced to 8) in a block
+// of its own. Returns false after saying why on stderr. The rows are then read by
+// png_read_image or png_read_rows, under a setjmp of the caller's own.
+static bool openPng(const char* filename, bool widen, bool solid) {
   memset(&decode, 0, sizeof decode);
   endStep(pictureOutside);
   decode.file = fopen(filename, "rb");
@@ -182,7 +193,7 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
     // are, where it widens RGB ones pixel by pixel, and an opaque alpha draws the same.
     png_set_filler(decode.png, 0xFF, PNG_FILLER_AFTER);
   }
-  png_set_interlace_handling(decode.png);
+  decode.passes = png_set_interlace_handling(decode.png);
   png_read_update_info(decode.png, decode.info);
 
   decode.rowBytes = unsigned(png_get_rowbytes(decode.png, decode.info));
@@ -196,17 +207,30 @@ static bool decodePng(const char* filename, bool widen, bool solid) {
     png_longjmp(decode.png, 1);
   }
   for (unsigned y = 0; y < decode.height; ++y) decode.rows[y] = decode.pixels + size_t(decode.rowBytes) * y;
-  png_read_image(decode.png, decode.rows);
-  endStep(pictureDecoding);
   return true;  // the caller still calls freeDecode, after reading the palette if any
 }
 
-// Applies the gamma table to the colour samples of 8-bit pixels, never to alpha.
-static void applyGamma(const unsigned char table[256]) {
+// Reads the whole image of a file openPng opened. Returns false after saying why.
+static bool readImage(const char* filename, bool widen) {
+  if (setjmp(png_jmpbuf(decode.png))) {
+    report(filename, decode.reason);
+    if (!widen) free(decode.pixels);
+    decode.pixels = nullptr;
+    freeDecode();
+    return false;
+  }
+  png_read_image(decode.png, decode.rows);
+  endStep(pictureDecoding);
+  return true;
+}
+
+// Applies the gamma table to the colour samples of 8-bit pixels in rows first..end - 1,
+// never to alpha.
+static void applyGamma(const unsigned char table[256], unsigned first, unsigned end) {
   if (decode.depth != 8) return;
   const unsigned colours = decode.channels == 2 ? 1 : decode.channels == 4 ? 3 : decode.channels;
   if (decode.colourType == PNG_COLOR_TYPE_PALETTE) return;  // indices: the palette is corrected instead
-  for (unsigned y = 0; y < decode.height; ++y) {
+  for (unsigned y = first; y < end; ++y) {
     unsigned char* p = decode.rows[y];
     for (unsigned x = 0; x < decode.width; ++x, p += decode.channels)
       for (unsigned c = 0; c < colours; ++c) p[c] = table[p[c]];
@@ -215,10 +239,10 @@ static void applyGamma(const unsigned char table[256]) {
 
 int pngLoadRaw(const char* filename, pngRawInfo* raw) {
   memset(raw, 0, sizeof *raw);
-  if (!decodePng(filename, false, false)) return 0;
+  if (!openPng(filename, false, false) || !readImage(filename, false)) return 0;
   unsigned char table[256];
   const bool corrected = gammaTable(decode.fileGamma, table);
-  if (corrected) applyGamma(table);
+  if (corrected) applyGamma(table, 0, decode.height);
   if (decode.colourType == PNG_COLOR_TYPE_PALETTE) {
     png_colorp entries = nullptr;
     int count = 0;
@@ -249,35 +273,52 @@ static unsigned textureSide(unsigned n, unsigned cap) {
   return side < cap ? side : cap;
 }
 
-unsigned pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst, int minfilter,
-                 int magfilter) {
-  if (mipmap != PNG_NOMIPMAPS) {
-    report(filename, "mipmaps are not made");
-    return 0;
-  }
-  if (!decodePng(filename, true, trans == PNG_SOLID)) return 0;
-  unsigned char table[256];
-  if (gammaTable(decode.fileGamma, table)) applyGamma(table);
-  endStep(pictureGamma);
+// The texture's storage is filled strip by strip as its rows come when the picture needs no
+// resampling; otherwise all at once after the last row.
+static bool uploadsInStrips(unsigned tw, unsigned th) { return tw == decode.width && th == decode.height; }
+
+static void endBind() {
+  freeDecode();
+  decode.texture = 0;
+}
+
+bool pngBindStart(const char* filename, int trans, pngInfo* info, int wrapst, int minfilter, int magfilter) {
+  if (!openPng(filename, true, trans == PNG_SOLID)) return false;
+  snprintf(decode.filename, sizeof decode.filename, "%s", filename);
+  decode.wrap = wrapst;
+  decode.minFilter = minfilter;
+  decode.magFilter = magfilter;
+  decode.corrected = gammaTable(decode.fileGamma, decode.gamma);
   if (info) {
     info->Width = decode.width;
     info->Height = decode.height;
     info->Depth = decode.fileDepth;
     info->Alpha = decode.hasAlpha ? 8 : 0;
   }
-  GLint maxSize = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-  const unsigned cap = maxSize > 0 ? unsigned(maxSize) : 1024;
-  const unsigned tw = textureSide(decode.width, cap), th = textureSide(decode.height, cap);
+  return true;
+}
+
+// Makes the texture, bound, with its sampling, and gives it tw x th texels (null: room
+// only, filled later).
+static void makeTexture(unsigned tw, unsigned th, const unsigned char* texels) {
+  glGenTextures(1, &decode.texture);
+  glBindTexture(GL_TEXTURE_2D, decode.texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, decode.wrap);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, decode.wrap);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, decode.magFilter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, decode.minFilter);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+}
+
+// The whole picture, decoded, into a new texture: resampled to tw x th first when those
+// are not its own sizes. False when memory for the resampling is short.
+static bool uploadWhole(unsigned tw, unsigned th) {
   const unsigned bpp = decode.channels;
   unsigned char* texels = decode.pixels;
-  if (tw != decode.width || th != decode.height) {
+  if (!uploadsInStrips(tw, th)) {
     texels = (unsigned char*)malloc(size_t(tw) * th * bpp);
-    if (!texels) {
-      report(filename, "out of memory");
-      freeDecode();
-      return 0;
-    }
+    if (!texels) return false;
     for (unsigned y = 0; y < th; ++y) {
       const unsigned char* src = decode.rows[size_t(y) * decode.height / th];
       unsigned char* dst = texels + size_t(y) * tw * bpp;
@@ -285,17 +326,65 @@ unsigned pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int
     }
   }
   endStep(picturePadding);
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  glBindTexture(GL_TEXTURE_2D, name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapst);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapst);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magfilter);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minfilter);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+  makeTexture(tw, th, texels);
   endStep(pictureUpload);
   if (texels != decode.pixels) free(texels);
-  freeDecode();
-  return name;
+  return true;
+}
+
+bool pngBindRows(unsigned rows, unsigned* texture) {
+  *texture = 0;
+  if (rows == 0) rows = 1;
+  if (setjmp(png_jmpbuf(decode.png))) {
+    report(decode.filename, decode.reason);
+    if (decode.texture) glDeleteTextures(1, &decode.texture);
+    endBind();
+    return false;
+  }
+  const unsigned first = decode.rowsDone;
+  // An interlaced file comes whole: each of its passes goes over every row.
+  const unsigned end = decode.passes > 1 || rows >= decode.height - first ? decode.height : first + rows;
+  if (decode.passes > 1)
+    png_read_image(decode.png, decode.rows);
+  else
+    png_read_rows(decode.png, decode.rows + first, nullptr, end - first);
+  endStep(pictureDecoding);
+  if (decode.corrected) applyGamma(decode.gamma, first, end);
+  endStep(pictureGamma);
+  decode.rowsDone = end;
+  GLint maxSize = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+  const unsigned cap = maxSize > 0 ? unsigned(maxSize) : 1024;
+  const unsigned tw = textureSide(decode.width, cap), th = textureSide(decode.height, cap);
+  const bool whole = first == 0 && end == decode.height;
+  if (uploadsInStrips(tw, th) && !whole) {
+    endStep(picturePadding);
+    if (first == 0) makeTexture(tw, th, nullptr);
+    glBindTexture(GL_TEXTURE_2D, decode.texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, tw, end - first, GL_RGBA, GL_UNSIGNED_BYTE,
+                    decode.rows[first]);
+    endStep(pictureUpload);
+  } else if (end == decode.height && !uploadWhole(tw, th)) {
+    report(decode.filename, "out of memory");
+    endBind();
+    return false;
+  }
+  if (end < decode.height) return true;
+  *texture = decode.texture;
+  endBind();
+  return false;
+}
+
+unsigned pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst, int minfilter,
+                 int magfilter) {
+  if (mipmap != PNG_NOMIPMAPS) {
+    report(filename, "mipmaps are not made");
+    return 0;
+  }
+  if (!pngBindStart(filename, trans, info, wrapst, minfilter, magfilter)) return 0;
+  unsigned texture = 0;
+  while (pngBindRows(~0u, &texture)) {
+  }
+  return texture;
 }

@@ -56,6 +56,17 @@ int pngLoadRaw(const char* filename, pngRawInfo* raw);
 unsigned pngBind(const char* filename, int mipmap, int trans, pngInfo* info, int wrapst, int minfilter,
                  int magfilter);
 
+// pngBind in steps, for a caller that must answer between them (the page, where one large
+// picture would keep a phone from answering a tap for a tenth of a second). pngBindStart
+// opens the file and reads its header, as pngBind would, and fills *info; false, after
+// one line on stderr, when it fails. Each pngBindRows then decodes up to `rows` more rows
+// (at least one; an interlaced file all at once) and fills them into the texture; it
+// returns true while rows remain, and false once the picture is done, with *texture its
+// name, or 0 when it failed (one line on stderr, no name left). One picture at a time:
+// nothing else of this loader runs between its steps.
+bool pngBindStart(const char* filename, int trans, pngInfo* info, int wrapst, int minfilter, int magfilter);
+bool pngBindRows(unsigned rows, unsigned* texture);
+
 // Frees the buffer that pngBind decodes into, kept from one call to the next; the next
 // pngBind makes a new one.
 void freeImageBuffer();

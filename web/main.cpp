@@ -1,12 +1,13 @@
 // The show in a browser: the show's start-up (app/startup.h), composer and layers driven
 // by the page. The page (web/page.js) fetches the show's files into the in-memory file system
-// before main runs, then has its pictures bound one at a time (webLoadPicture), each a task
-// of its own, calls webStartShow on the viewer's first click, tap or key,
+// before main runs, then has its pictures bound a part at a time (webLoadPicture), each a
+// task of its own, calls webStartShow on the viewer's first click, tap or key,
 // webKey for keys, webStopShow on Escape and webResize when the canvas changes size.
 // With index.html#t=SECONDS it asks for one still instead (webDrawStill) and starts no
 // show.
 #include <GL/freeglut.h>
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -40,11 +41,14 @@ static void onAnimationFrame() {
 
 extern "C" {
 
-// One picture of the show's (assets/show_files.txt), by its place in the table: loadShow
-// (app/startup.cpp) in pieces, which a browser would run as one task too long for a phone
-// to answer a tap meanwhile. The page binds each in a task of its own, in any order, as
-// its file comes in, then calls webLoadDone.
-EMSCRIPTEN_KEEPALIVE void webLoadPicture(int picture) { loadShowImage(picture); }
+// The next part of one picture of the show's (assets/show_files.txt), by its place in the
+// table, at most about `pixels` pixels: loadShow (app/startup.cpp) in pieces, which a
+// browser would run as one task too long for a phone to answer a tap meanwhile. Returns 1
+// while the picture has more. The page calls it in tasks of their own, a picture's parts in
+// turn, the pictures in any order as their files come in, then calls webLoadDone.
+EMSCRIPTEN_KEEPALIVE int webLoadPicture(int picture, int pixels) {
+  return loadShowImagePart(picture, unsigned(pixels));
+}
 
 // The rest of loadShow once every picture is bound: the scroller, from the font.
 EMSCRIPTEN_KEEPALIVE void webLoadDone() {
@@ -98,15 +102,17 @@ EMSCRIPTEN_KEEPALIVE void webDrawStill(double seconds) {
 
 }  // extern "C"
 
-// The page's own surface, the canvas; the show's loading follows in steps (webLoadPicture); the
+// The page's own surface, the canvas, at the size the page gave it (setting a size here
+// would make the browser rebuild the context's pixels twice); the show's loading follows in steps (webLoadPicture); the
 // music is the page's (web/music.js), and the browser's animation frames take the place of
 // the main loop.
 int main(int argc, char** argv) {
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_DOUBLE);
-  glutInitWindowSize(640, 480);
   glutCreateWindow(showTitle);
-  onReshape(640, 480);
+  int width = 640, height = 480;
+  emscripten_get_canvas_element_size("#canvas", &width, &height);
+  onReshape(width, height);
   EM_ASM({ document.title = UTF8ToString($0); }, showTitle);
   emscripten_set_main_loop(onAnimationFrame, 0, false);
   return 0;

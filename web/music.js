@@ -137,19 +137,35 @@ var kessivarMusic = {
   // Starts the synthesizer's worker and makes the audio context, once: when the page is
   // ready (on a slow line the worker's files would otherwise take the show's bandwidth)
   // or at the first gesture, if that comes first. A context made before any gesture waits,
-  // suspended, for the gesture's resume; making it costs the page's thread a long task (a
-  // tenth of a second on a slow phone, seconds in WebKit), better spent before the show
-  // than in its first frames. A still (index.html#t=...) has no sound.
+  // suspended, for the gesture's resume; it is made once the browser has opened its audio
+  // output (warmSound), else making it would cost the page's thread a long task (a tenth of
+  // a second on a slow phone, seconds in WebKit) just as the page becomes ready. A still
+  // (index.html#t=...) has no sound.
   let worker = null;
   window.prepareSound = function () {
     if (worker || /^#t=/.test(location.hash)) return;
-    makeContext();
+    warmSound();
+    warmed.then(makeContext);
     worker = new Worker('music_worker.js');
     worker.onmessage = onWorkerMessage;
     worker.onerror = (event) => {
       event.preventDefault();
       console.warn(`music: the synthesizer did not load (${event.message}); the show runs silently`);
     };
+  };
+
+  // Chromium opens the audio output for the page's first AudioContext, on the page's own
+  // thread: 60 to 130 ms here, without a slowed CPU. Asked for the list of devices first,
+  // it does that opening on a thread of its own, and the context then takes a few ms; so
+  // the page asks as it begins to load (warmSound), and prepareSound makes the context once
+  // the answer is in. The list itself is not used. Where there is none (an address that is
+  // not secure), the context is made at once; a gesture makes it at once in any case.
+  let warmed = null;
+  window.warmSound = function () {
+    if (warmed) return;
+    const devices = navigator.mediaDevices;
+    warmed = devices && devices.enumerateDevices ? devices.enumerateDevices().catch(() => {})
+                                                 : Promise.resolve();
   };
 
   // The page's audio context, made where missing; false where there is no Web Audio.

@@ -127,6 +127,33 @@ var Module = (function () {
     }
   }
 
+  // Chromium sets up its graphics for a page at the page's first WebGL context, a tenth of
+  // a second here on the thread that asks for it. A worker asks first, for a context it
+  // throws away, so that the page's own then takes a few ms. Resolves once the worker has
+  // answered, at once where workers have no WebGL canvas, and after a second in any case.
+  function warmGraphics() {
+    return new Promise((resolve) => {
+      if (typeof OffscreenCanvas === 'undefined') {
+        resolve();
+        return;
+      }
+      const source = "new OffscreenCanvas(1, 1).getContext('webgl'); postMessage(0);";
+      const url = URL.createObjectURL(new Blob([source], {type: 'text/javascript'}));
+      const worker = new Worker(url);
+      URL.revokeObjectURL(url);
+      const done = () => {
+        worker.terminate();
+        resolve();
+      };
+      worker.onmessage = done;
+      worker.onerror = (event) => {
+        event.preventDefault();
+        done();
+      };
+      setTimeout(done, 1000);
+    });
+  }
+
   function sayNoWebGL() {
     setState('nowebgl');
     prompt.textContent = 'The show needs WebGL, which this browser has switched off.';
@@ -136,18 +163,26 @@ var Module = (function () {
   }
 
   // The canvas as large as the screen shows it, in device pixels, but at least 640x480
-  // and at most maxWidth x maxHeight; the show puts its 4:3 picture in the middle.
-  function fitCanvas() {
-    if (still || (state() !== 'ready' && state() !== 'show')) return;
+  // and at most maxWidth x maxHeight; the show puts its 4:3 picture in the middle. True
+  // when its size changed.
+  function sizeCanvas() {
     const cssWidth = canvas.clientWidth || 640, cssHeight = canvas.clientHeight || 480;
     const scale = Math.max(640 / cssWidth, 480 / cssHeight,
                            Math.min(devicePixelRatio || 1, maxWidth / cssWidth,
                                     maxHeight / cssHeight));
     const width = Math.round(cssWidth * scale), height = Math.round(cssHeight * scale);
-    if (width === canvas.width && height === canvas.height) return;
+    if (width === canvas.width && height === canvas.height) return false;
     canvas.width = width;
     canvas.height = height;
-    Module._webResize(width, height);
+    return true;
+  }
+
+  // The canvas sized anew, and the show told, once the program runs. (Its first size is
+  // set before the WebGL context is made: changing it afterwards makes the browser build
+  // the context's pixels again, for tens of ms on a phone.)
+  function fitCanvas() {
+    if (still || (state() !== 'ready' && state() !== 'show')) return;
+    if (sizeCanvas()) Module._webResize(canvas.width, canvas.height);
   }
 
   function startShow(gestureTime) {
@@ -350,7 +385,7 @@ var Module = (function () {
     setState('ready');
     body.dataset.startupMs = (performance.now() - filesInAt).toFixed(1);
     if (startWanted === null) prompt.textContent = invitation();
-    fitCanvas();  // here rather than in the gesture's task
+    fitCanvas();  // if the window changed since; here rather than in the gesture's task
     linkIcons();
     prepareSound();
     startIfWanted();
@@ -383,13 +418,21 @@ var Module = (function () {
     channel.port2.postMessage(null);
   }
 
-  // The show's pictures bound one at a time (webLoadPicture), each in a task of its own, so
-  // that no task keeps the page from answering for long: the first ones, then one frame
-  // behind the start screen, and ready; then the others as they come in, and the scroller.
+  // The show's pictures bound a part at a time (webLoadPicture), each part in a task of its
+  // own, so that no task keeps the page from answering for long (a part of partPixels
+  // pixels takes 5 to 20 ms with the CPU 4x slower): the first ones, then one frame behind
+  // the start screen, and ready; then the others as they come in, and the scroller.
+  const partPixels = 1 << 17;
+  function bindPart(picture, then) {
+    if (Module._webLoadPicture(pictures.indexOf(picture), partPixels))
+      nextTask(() => bindPart(picture, then));
+    else
+      nextTask(then);
+  }
+
   function bindFirst(k) {
     if (k < firstPictures.length) {
-      Module._webLoadPicture(pictures.indexOf(firstPictures[k]));
-      nextTask(() => bindFirst(k + 1));
+      bindPart(firstPictures[k], () => bindFirst(k + 1));
     } else if (still) {
       bindLater(0);
     } else {
@@ -412,8 +455,7 @@ var Module = (function () {
     }
     files.later[k].then((bytes) => {
       if (bytes) Module.FS.writeFile(laterPictures[k], bytes);
-      Module._webLoadPicture(pictures.indexOf(laterPictures[k]));
-      nextTask(() => bindLater(k + 1));
+      bindPart(laterPictures[k], () => bindLater(k + 1));
     });
   }
 
@@ -451,15 +493,21 @@ var Module = (function () {
     if (begun) return;
     begun = true;
     files = loadFiles();  // before the WebGL context, which can take a while
-    const gl = makeContext();
-    if (!gl) {
-      files.program.catch(() => {});
-      sayNoWebGL();
-      linkIcons();
-      return;
+    if (!still) {
+      warmSound();
+      sizeCanvas();
     }
-    module.preinitializedWebGLContext = gl;
-    loadScript();
+    warmGraphics().then(() => {
+      const gl = makeContext();
+      if (!gl) {
+        files.program.catch(() => {});
+        sayNoWebGL();
+        linkIcons();
+        return;
+      }
+      module.preinitializedWebGLContext = gl;
+      loadScript();
+    });
   }
   if ((PerformanceObserver.supportedEntryTypes || []).includes('largest-contentful-paint')) {
     new PerformanceObserver((list, observer) => {

@@ -180,6 +180,52 @@ TEST_F(Images, BadFilesLeaveTextureZeroAndSayWhy) {
   for (int step = 0; step < pictureStepCount; ++step) EXPECT_GT(ended[step], 0) << "step " << step;
 }
 
+// The texels of level 0 of a texture, RGBA rows.
+std::vector<uint8_t> texels(unsigned name) {
+  GLint w = 0, h = 0;
+  glBindTexture(GL_TEXTURE_2D, name);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+  std::vector<uint8_t> out(size_t(w) * h * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
+  return out;
+}
+
+TEST_F(Images, BindingInStepsGivesTheWholeBindsTexels) {
+  setenv("VIEWING_GAMMA", "1.3", 1);   // corrected strip by strip
+  for (const int height : {64, 45}) {  // strips uploaded as they come; resampled at the end
+    std::vector<uint8_t> rgba(size_t(256) * height * 4);
+    uint32_t noise = 1;  // incompressible, so that the rows spread over the file
+    for (uint8_t& v : rgba) v = uint8_t((noise = noise * 1664525 + 1013904223) >> 24);
+    ASSERT_TRUE(writeTestPng("steps.png", 256, height, PNG_COLOR_TYPE_RGB_ALPHA, rgba));
+    const std::vector<uint8_t> whole = texels(bind("steps.png", PNG_ALPHA));
+    pngInfo info;
+    ASSERT_TRUE(pngBindStart("steps.png", PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST));
+    unsigned name = 0;
+    int steps = 1;
+    while (pngBindRows(7, &name)) ++steps;
+    EXPECT_EQ(steps, (height + 6) / 7);
+    ASSERT_NE(name, 0u);
+    EXPECT_EQ(texels(name), whole) << height << " rows";
+  }
+  // A file cut short fails at the step that reaches the cut, leaving no texture.
+  const std::string file = readBytes("steps.png");
+  writeBytes("cut.png", file.substr(0, file.size() * 2 / 3));
+  pngInfo info;
+  ASSERT_TRUE(pngBindStart("cut.png", PNG_ALPHA, &info, GL_CLAMP, GL_NEAREST, GL_NEAREST));
+  unsigned name = 1;
+  int steps = 1;
+  testing::internal::CaptureStderr();
+  while (pngBindRows(7, &name)) ++steps;
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_GT(steps, 1) << said;
+  EXPECT_LT(steps, 7);
+  EXPECT_EQ(name, 0u);
+  EXPECT_EQ(said.rfind("kessivar: cut.png: damaged PNG", 0), 0u) << said;
+  EXPECT_NE(bind("steps.png", PNG_SOLID), 0u) << "the next picture loads";
+}
+
 TEST_F(Images, RawLoadGivesTheFileBytes) {
   std::vector<uint8_t> grey(1024 * 12);
   for (size_t i = 0; i < grey.size(); ++i) grey[i] = uint8_t(i * 7 + i / 1024);
