@@ -103,9 +103,9 @@ EMSCRIPTEN_KEEPALIVE void webDrawStill(double seconds) {
 }  // extern "C"
 
 // The page's own surface, the canvas, at the size the page gave it (setting a size here
-// would make the browser rebuild the context's pixels twice); the show's loading follows in steps (webLoadPicture); the
-// music is the page's (web/music.js), and the browser's animation frames take the place of
-// the main loop.
+// would make the browser build the context's pixels twice); the show's loading follows
+// in steps (webLoadPicture); the music is the page's (web/music.js), and the browser's
+// animation frames take the place of the main loop.
 int main(int argc, char** argv) {
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_DOUBLE);

@@ -1,7 +1,8 @@
 // The page around the show: asks for the program and the pictures it is ready only with
-// (the title's, all the show's first seconds draw, and the one too large to bind after
-// ready), counting their bytes on a progress bar, and puts them into the program's
-// in-memory file system; asks for the other pictures once those are in and binds them
+// (the title's, all the show's first seconds draw, and the cards, the largest), counting
+// their bytes on a progress bar, and puts them into the program's in-memory file system;
+// has the browser open its graphics and its audio output off the page's thread first;
+// asks for the other pictures once those are in and binds them, a part a task,
 // while the start screen waits (a gesture before they are bound starts the show once they
 // are); shows the start screen until a click, tap or key (browsers allow sound only after
 // one), hands keys and the control bar's buttons to the show, toggles full screen and
@@ -139,8 +140,15 @@ var Module = (function () {
       }
       const source = "new OffscreenCanvas(1, 1).getContext('webgl'); postMessage(0);";
       const url = URL.createObjectURL(new Blob([source], {type: 'text/javascript'}));
-      const worker = new Worker(url);
-      URL.revokeObjectURL(url);
+      let worker;
+      try {
+        worker = new Worker(url);
+      } catch (error) {  // a page whose rules allow no such worker
+        resolve();
+        return;
+      } finally {
+        URL.revokeObjectURL(url);
+      }
       const done = () => {
         worker.terminate();
         resolve();
