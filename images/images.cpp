@@ -334,6 +334,7 @@ static bool uploadWhole(unsigned tw, unsigned th) {
 
 bool pngBindRows(unsigned rows, unsigned* texture) {
   *texture = 0;
+  if (!decode.png) return false;  // no bind begun, or it has ended
   if (rows == 0) rows = 1;
   if (setjmp(png_jmpbuf(decode.png))) {
     report(decode.filename, decode.reason);
