@@ -16,6 +16,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import threading
 import time
 import urllib.request
@@ -42,6 +43,13 @@ def wait_until(check, seconds, what):
 class _QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
+
+
+class _QuietServer(http.server.ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        # A browser closes connections early when it ends or cancels a fetch: no error.
+        if not isinstance(sys.exc_info()[1], ConnectionError):
+            super().handle_error(request, client_address)
 
 
 class _SlowHandler(_QuietHandler):
@@ -94,7 +102,7 @@ def serve(folder, gate=None, compressing=False, held=None):
     kind = (type("Handler", (_SlowHandler,), {"gate": gate, "held": held}) if gate
             else _CompressingHandler if compressing else _QuietHandler)
     handler = functools.partial(kind, directory=folder)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    server = _QuietServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return f"http://127.0.0.1:{server.server_address[1]}/"
 
