@@ -127,6 +127,16 @@ void freeImageBuffer() {
   uploadCapacity = 0;
 }
 
+// After libpng's longjmp: says why the decode failed, frees what it had (a raw image's
+// pixels too), and returns false.
+static bool decodeFailed(const char* filename, bool widen) {
+  report(filename, decode.reason);
+  if (!widen) free(decode.pixels);
+  decode.pixels = nullptr;
+  freeDecode();
+  return false;
+}
+
 // Opens a file for decoding into decode.pixels, reading its header and making room for its
 // rows. widen: 8-bit RGBA for a texture (alpha 255 when solid or when the file has none),
 // in the upload buffer; otherwise the file's own layout (16-bit reduced to 8) in a block
@@ -156,13 +166,7 @@ static bool openPng(const char* filename, bool widen, bool solid) {
     freeDecode();
     return false;
   }
-  if (setjmp(png_jmpbuf(decode.png))) {
-    report(filename, decode.reason);
-    if (!widen) free(decode.pixels);
-    decode.pixels = nullptr;
-    freeDecode();
-    return false;
-  }
+  if (setjmp(png_jmpbuf(decode.png))) return decodeFailed(filename, widen);
   png_set_user_limits(decode.png, pngMaxSide, pngMaxSide);
   // The zlib stream's own checksum repeats what the CRC of every IDAT chunk (still
   // checked) already guards, and costs a tenth of the decoding time.
@@ -212,13 +216,7 @@ static bool openPng(const char* filename, bool widen, bool solid) {
 
 // Reads the whole image of a file openPng opened. Returns false after saying why.
 static bool readImage(const char* filename, bool widen) {
-  if (setjmp(png_jmpbuf(decode.png))) {
-    report(filename, decode.reason);
-    if (!widen) free(decode.pixels);
-    decode.pixels = nullptr;
-    freeDecode();
-    return false;
-  }
+  if (setjmp(png_jmpbuf(decode.png))) return decodeFailed(filename, widen);
   png_read_image(decode.png, decode.rows);
   endStep(pictureDecoding);
   return true;
@@ -337,10 +335,9 @@ bool pngBindRows(unsigned rows, unsigned* texture) {
   if (!decode.png) return false;  // no bind begun, or it has ended
   if (rows == 0) rows = 1;
   if (setjmp(png_jmpbuf(decode.png))) {
-    report(decode.filename, decode.reason);
     if (decode.texture) glDeleteTextures(1, &decode.texture);
-    endBind();
-    return false;
+    decode.texture = 0;
+    return decodeFailed(decode.filename, true);
   }
   const unsigned first = decode.rowsDone;
   // An interlaced file comes whole: each of its passes goes over every row.
