@@ -486,7 +486,7 @@ var Module = (function () {
         Module.removeRunDependency('show files');
       });
     }],
-    postRun: [() => bindFirst(0)],
+    postRun: [() => nextTask(() => bindFirst(0))],  // not in the task that ran main
   };
 
   // The rest begins once the start screen's text is on screen: the fetches, the WebGL
