@@ -37,6 +37,15 @@ void disc(cairo_t* cr, double x, double y, double r) {
   cairo_fill(cr);
 }
 
+void triangle(cairo_t* cr, Point a, Point b, Point c) {
+  cairo_new_path(cr);
+  cairo_move_to(cr, a.x, a.y);
+  cairo_line_to(cr, b.x, b.y);
+  cairo_line_to(cr, c.x, c.y);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+}
+
 void segment(cairo_t* cr, Point a, Point b, double width) {
   cairo_set_line_width(cr, width);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
@@ -190,19 +199,9 @@ void drawShuriken(cairo_t* cr, int f, int n) {
     const Point left = {cx + 0.3 * r * std::cos(a - pi / 4), cy + 0.3 * r * std::sin(a - pi / 4)};
     const Point right = {cx + 0.3 * r * std::cos(a + pi / 4), cy + 0.3 * r * std::sin(a + pi / 4)};
     setGrey(cr, 1.0);
-    cairo_new_path(cr);
-    cairo_move_to(cr, cx, cy);
-    cairo_line_to(cr, left.x, left.y);
-    cairo_line_to(cr, tip.x, tip.y);
-    cairo_close_path(cr);
-    cairo_fill(cr);
+    triangle(cr, {cx, cy}, left, tip);
     setGrey(cr, 0.6);
-    cairo_new_path(cr);
-    cairo_move_to(cr, cx, cy);
-    cairo_line_to(cr, tip.x, tip.y);
-    cairo_line_to(cr, right.x, right.y);
-    cairo_close_path(cr);
-    cairo_fill(cr);
+    triangle(cr, {cx, cy}, tip, right);
   }
   cairo_set_source_rgb(cr, 0, 0, 0);
   disc(cr, cx, cy, 0.09 * r);
@@ -356,19 +355,9 @@ void drawYear(cairo_t* cr, int f, int) {
     const Point tip = {tipX, cutY(tipX)};
     const Point hilt = {tip.x - 520 * std::cos(dir), tip.y - 520 * std::sin(dir)};
     setGrey(cr, 1.0);
-    cairo_new_path(cr);
-    cairo_move_to(cr, tip.x, tip.y);
-    cairo_line_to(cr, hilt.x, hilt.y - 9);
-    cairo_line_to(cr, hilt.x, hilt.y + 4);
-    cairo_close_path(cr);
-    cairo_fill(cr);
+    triangle(cr, tip, {hilt.x, hilt.y - 9}, {hilt.x, hilt.y + 4});
     setGrey(cr, 0.6);
-    cairo_new_path(cr);
-    cairo_move_to(cr, tip.x, tip.y);
-    cairo_line_to(cr, hilt.x, hilt.y + 4);
-    cairo_line_to(cr, hilt.x, hilt.y + 9);
-    cairo_close_path(cr);
-    cairo_fill(cr);
+    triangle(cr, tip, {hilt.x, hilt.y + 4}, {hilt.x, hilt.y + 9});
     setRed(cr, 1.0);
     segment(cr, {hilt.x, hilt.y - 22}, {hilt.x + 4, hilt.y + 22}, 10);
   }
