@@ -145,7 +145,7 @@ var kessivarMusic = {
   window.prepareSound = function () {
     if (worker || /^#t=/.test(location.hash)) return;
     warmSound();
-    warmed.then(makeContext);
+    warmed.then(() => makeContext());
     worker = new Worker('music_worker.js');
     worker.onmessage = onWorkerMessage;
     worker.onerror = (event) => {
