@@ -104,12 +104,8 @@ double difference(XImage* image, int w, int h, const char* file) {
 // The mean difference of the window's icon of the PNG's size (an entry of _NET_WM_ICON:
 // width, height, then ARGB pixels, each in a long) from the PNG, both over mid grey.
 double iconDifference(Display* display, Window window, const char* file) {
-  png_image png = {};
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, file)) return -1;
-  std::vector<uint8_t> rgba(size_t(png.width) * png.height * 4);
-  png.format = PNG_FORMAT_RGBA;
-  if (!png_image_finish_read(&png, nullptr, rgba.data(), 0, nullptr)) return -1;
+  const TestImage png = readTestPng(file);
+  if (png.bitDepth != 8 || png.channels < 3) return -1;
   Atom type;
   int format;
   unsigned long length, after, *values = nullptr;
@@ -117,18 +113,22 @@ double iconDifference(Display* display, Window window, const char* file) {
                      AnyPropertyType, &type, &format, &length, &after,
                      reinterpret_cast<unsigned char**>(&values));
   const auto overGrey = [](int v, int alpha) { return (v * alpha + 128 * (255 - alpha)) / 255; };
+  const size_t count = size_t(png.width) * png.height;
   double mean = -1;
   for (unsigned long at = 0; values && format == 32 && at + 2 <= length;
        at += 2 + values[at] * values[at + 1]) {
     const unsigned long* argb = values + at + 2;
-    if (values[at] != png.width || values[at + 1] != png.height || at + 2 + rgba.size() / 4 > length)
+    if (values[at] != unsigned(png.width) || values[at + 1] != unsigned(png.height) ||
+        at + 2 + count > length)
       continue;
     uint64_t sum = 0;
-    for (size_t p = 0; p < rgba.size() / 4; ++p)
+    for (size_t p = 0; p < count; ++p) {
+      const int x = int(p % png.width), y = int(p / png.width);
       for (int c = 0; c < 3; ++c)
         sum += abs(overGrey(argb[p] >> (16 - 8 * c) & 255, argb[p] >> 24 & 255) -
-                   overGrey(rgba[p * 4 + c], rgba[p * 4 + 3]));
-    mean = double(sum) / (3.0 * png.width * png.height);
+                   overGrey(png.at(x, y)[c], png.alpha(x, y)));
+    }
+    mean = double(sum) / (3.0 * count);
   }
   if (values) XFree(values);
   return mean;
