@@ -1,9 +1,9 @@
 // The show's music, made in a Web Worker by the synthesizer compiled for the browser
 // (music_synth.js): streams the song from silence, ten times as fast as it plays, and
-// posts it to the page in blocks of one second ({frames, first, channels, lead}: the length of a pass, the block's first
-// frame, its samples as two Float32Arrays, left and right, as Web Audio takes them), first
-// the first pass (lead), then the second, which is the loop; then {frames, renderMs,
-// cached}, then {kept} once the loop is stored, and ends.
+// posts it to the page in blocks of one second ({frames, first, channels, lead}: the
+// length of a pass, the block's first frame, its samples as two Float32Arrays, left and
+// right, as Web Audio takes them), first the first pass (lead), then the second, which is
+// the loop; then {frames, renderMs, cached}, then {kept} once the loop is stored, and ends.
 // A render that fails posts {error}. The loop is kept in the browser's IndexedDB under a
 // hash of the synthesizer's code, so a second visit has it at once (no first pass); a new
 // build renders (and keeps) it anew.
