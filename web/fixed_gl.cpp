@@ -26,10 +26,12 @@ int batchCount;
 GLenum primitive;
 Vertex current = {0, 0, 0, 0, 1, 1, 1, 1};  // texture coordinate and colour of the next vertex
 
-#define IDENTITY \
-  { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1 }
-GLfloat matrices[2][16] = {IDENTITY, IDENTITY};  // modelview, projection; column-major
-int matrixMode;                                  // 0 modelview, 1 projection
+struct Matrix {
+  GLfloat m[16];  // column-major, as GL keeps it
+};
+constexpr Matrix identity = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
+Matrix matrices[2] = {identity, identity};  // modelview, projection
+int matrixMode;                             // 0 modelview, 1 projection
 bool matricesSent[2];
 bool textured, texturedSent;
 
@@ -72,23 +74,18 @@ GLuint compile(GLenum type, const char* source) {
   return shader;
 }
 
-void setIdentity(GLfloat* m) {
-  const GLfloat identity[16] = IDENTITY;
-  for (int i = 0; i < 16; ++i) m[i] = identity[i];
-}
-
-// The current matrix times the one given (column-major), as glMultMatrix.
-void multiply(const GLfloat* by) {
-  GLfloat* m = matrices[matrixMode];
-  GLfloat product[16];
+// The current matrix times the one given, as glMultMatrix.
+void multiply(const Matrix& by) {
+  const GLfloat* m = matrices[matrixMode].m;
+  Matrix product;
   for (int column = 0; column < 4; ++column) {
     for (int row = 0; row < 4; ++row) {
       GLfloat sum = 0;
-      for (int k = 0; k < 4; ++k) sum += m[k * 4 + row] * by[column * 4 + k];
-      product[column * 4 + row] = sum;
+      for (int k = 0; k < 4; ++k) sum += m[k * 4 + row] * by.m[column * 4 + k];
+      product.m[column * 4 + row] = sum;
     }
   }
-  for (int i = 0; i < 16; ++i) m[i] = product[i];
+  matrices[matrixMode] = product;
   matricesSent[matrixMode] = false;
 }
 
@@ -136,7 +133,7 @@ void flush() {
   const int size = primitive == quads ? 4 : 3, whole = batchCount - batchCount % size;
   if (whole > 0) {
     for (int i = 0; i < 2; ++i) {
-      if (!matricesSent[i]) glUniformMatrix4fv(matrixUniforms[i], 1, GL_FALSE, matrices[i]);
+      if (!matricesSent[i]) glUniformMatrix4fv(matrixUniforms[i], 1, GL_FALSE, matrices[i].m);
       matricesSent[i] = true;
     }
     if (!texturedSent) glUniform1i(texturedUniform, textured);
@@ -196,29 +193,27 @@ void glColor4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a) {
 void glMatrixMode(GLenum mode) { matrixMode = mode == projectionMode ? 1 : 0; }
 
 void glLoadIdentity() {
-  setIdentity(matrices[matrixMode]);
+  matrices[matrixMode] = identity;
   matricesSent[matrixMode] = false;
 }
 
 void glOrtho(double left, double right, double bottom, double top, double near, double far) {
-  GLfloat m[16];
-  setIdentity(m);
-  m[0] = GLfloat(2 / (right - left));
-  m[5] = GLfloat(2 / (top - bottom));
-  m[10] = GLfloat(-2 / (far - near));
-  m[12] = GLfloat(-(right + left) / (right - left));
-  m[13] = GLfloat(-(top + bottom) / (top - bottom));
-  m[14] = GLfloat(-(far + near) / (far - near));
-  multiply(m);
+  Matrix ortho = identity;
+  ortho.m[0] = GLfloat(2 / (right - left));
+  ortho.m[5] = GLfloat(2 / (top - bottom));
+  ortho.m[10] = GLfloat(-2 / (far - near));
+  ortho.m[12] = GLfloat(-(right + left) / (right - left));
+  ortho.m[13] = GLfloat(-(top + bottom) / (top - bottom));
+  ortho.m[14] = GLfloat(-(far + near) / (far - near));
+  multiply(ortho);
 }
 
 void glScaled(double x, double y, double z) {
-  GLfloat m[16];
-  setIdentity(m);
-  m[0] = GLfloat(x);
-  m[5] = GLfloat(y);
-  m[10] = GLfloat(z);
-  multiply(m);
+  Matrix scale = identity;
+  scale.m[0] = GLfloat(x);
+  scale.m[5] = GLfloat(y);
+  scale.m[10] = GLfloat(z);
+  multiply(scale);
 }
 
 // The show's glEnable and glDisable (shim/web_gl.h): texturing is this pipeline's own
