@@ -4,7 +4,8 @@
 // and off (shim/web_gl.h routes the show's glEnable and glDisable here). Texturing
 // modulates the texture by the colour, as GL_MODULATE does. Each primitive is drawn at its
 // glEnd from one vertex array of fixed size, a long one in pieces: a frame allocates
-// nothing, in the program or in the browser's script.
+// nothing in the program, and next to nothing in the browser's script (the views
+// emscripten's WebGL calls make).
 #include <GLES2/gl2.h>
 
 #include <cstddef>
@@ -15,7 +16,7 @@ struct Vertex {
   GLfloat x, y, u, v, r, g, b, a;
 };
 
-constexpr int batchVertices = 6000;        // a whole number of triangles and of quads
+constexpr int batchVertices = 6000;        // a multiple of 3 and 4: a full batch holds whole primitives
 constexpr GLenum quads = 0x0007;           // GL_QUADS
 constexpr GLenum projectionMode = 0x1701;  // GL_PROJECTION
 constexpr GLenum texturing = 0x0DE1;       // GL_TEXTURE_2D, a switch of the fixed pipeline
@@ -126,8 +127,8 @@ void setUp() {
   for (GLuint attribute = 0; attribute < 3; ++attribute) glEnableVertexAttribArray(attribute);
 }
 
-// Draws the whole primitives in the batch; a quad or triangle cut by a full batch
-// carries over into the next.
+// Draws the whole primitives in the batch and empties it; an unfinished one (only at
+// glEnd, as a full batch holds none) is dropped, as GL drops it.
 void flush() {
   if (!program) setUp();
   const int size = primitive == quads ? 4 : 3, whole = batchCount - batchCount % size;
@@ -144,23 +145,16 @@ void flush() {
     else
       glDrawArrays(GL_TRIANGLES, 0, whole);
   }
-  for (int i = whole; i < batchCount; ++i) batch[i - whole] = batch[i];
-  batchCount -= whole;
+  batchCount = 0;
 }
 
 }  // namespace
 
 extern "C" {
 
-void glBegin(GLenum mode) {
-  primitive = mode;
-  batchCount = 0;
-}
+void glBegin(GLenum mode) { primitive = mode; }
 
-void glEnd() {
-  flush();
-  batchCount = 0;
-}
+void glEnd() { flush(); }
 
 void glVertex2f(GLfloat x, GLfloat y) {
   if (batchCount == batchVertices) flush();

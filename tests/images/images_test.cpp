@@ -211,7 +211,8 @@ TEST_F(Images, BindingInStepsGivesTheWholeBindsTexels) {
     EXPECT_EQ(texels(inSteps("steps.png", &steps)), texels(bind("steps.png", PNG_ALPHA))) << height;
   }
   // A file cut short fails at the step that reaches the cut, leaving no texture.
-  writeBytes("cut.png", readBytes("steps.png").substr(0, readBytes("steps.png").size() * 2 / 3));
+  const std::string file = readBytes("steps.png");
+  writeBytes("cut.png", file.substr(0, file.size() * 2 / 3));
   testing::internal::CaptureStderr();
   EXPECT_EQ(inSteps("cut.png", &steps), 0u);
   const std::string said = testing::internal::GetCapturedStderr();
