@@ -28,6 +28,7 @@ var Module = (function () {
   const laterPictures = pictures.filter((name) => !showFiles.first.includes(name));
   const still = /^#t=(\d+(?:\.\d*)?|\.\d+)(?:&size=(\d+)x(\d+))?$/.exec(location.hash);
   const barMs = 3000;                    // how long the control bar stays after a tap
+  const offlineAfterMs = 3000;          // from every picture bound to the service worker
   const maxWidth = 2880, maxHeight = 2160;  // the largest canvas drawn into, pixels
   const body = document.body;
   const canvas = document.getElementById('canvas');
@@ -400,8 +401,12 @@ var Module = (function () {
     body.dataset.readyMs = performance.now().toFixed(0);
   }
 
-  // Every picture bound: the show may go past its title. The service worker is registered
-  // only now, as its install fetches the whole site again.
+  // Every picture bound: the show may go past its title. The service worker, which keeps
+  // the site for a visit offline, is registered offlineAfterMs later: its install fetches
+  // the whole site again and writes it into the cache, and done at once, that work fell on
+  // the show's first frames and on the browser's first full garbage collection (begun half
+  // a second after the page's loading goes quiet), whose pause it made up to 90 ms long
+  // with the CPU 4x slower, where it is 6 to 20 ms without.
   function onAllBound() {
     allBound = true;
     body.dataset.picturesMs = performance.now().toFixed(0);
@@ -411,7 +416,7 @@ var Module = (function () {
     }
     startIfWanted();
     if ('serviceWorker' in navigator)
-      navigator.serviceWorker.register('sw.js').catch(() => {});
+      setTimeout(() => navigator.serviceWorker.register('sw.js').catch(() => {}), offlineAfterMs);
   }
 
   // A still is drawn once per document: another still's hash loads the page again.
