@@ -71,10 +71,13 @@ function postBlock(frames, first, pcm, lead) {
   postMessage(block, channels.map((samples) => samples.buffer));
 }
 
-// Resolves once the worker has run long enough to make its next block, at blocksPerSecond.
-let made = 0;
+// Resolves when the next block may be made: the first at once, each other a 1/blocksPerSecond
+// of a second after the one before, or at once if that is past (a worker slowed down, as in
+// a hidden tab, does not then make up for lost time in a burst).
+let due = 0;  // performance.now() from which the next block may be made
 function paced() {
-  const wait = (made++ * 1000) / blocksPerSecond - performance.now();
+  const now = performance.now(), wait = due - now;
+  due = Math.max(due, now) + 1000 / blocksPerSecond;
   return new Promise((resolve) => setTimeout(resolve, Math.max(0, wait)));
 }
 
